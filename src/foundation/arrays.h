@@ -13,7 +13,9 @@ namespace orvantis {
 template <class T>
 class MY_TArrayAsVector {
  public:
-  MY_TArrayAsVector(int upper = 0, int delta = 10) : capacity_(upper + 1), delta_(delta) {
+  // Upper bound n gives n + 1 slots; a negative bound (a count of 0 minus 1, say) gives none.
+  MY_TArrayAsVector(int upper = 0, int delta = 10)
+      : capacity_(upper < 0 ? 0 : upper + 1), delta_(delta) {
     data_ = new T[static_cast<std::size_t>(capacity_)]();
   }
   MY_TArrayAsVector(const MY_TArrayAsVector& other)

@@ -114,6 +114,8 @@ struct FileParam {
   };
 };
 
+static_assert(IntParam::Count == 34 && RealParam::Count == 23 && FileParam::Count == 23);
+
 inline constexpr int kUndefinedInt = -9999;
 inline constexpr double kUndefinedReal = -9999.0;
 
@@ -127,6 +129,8 @@ class TSettings {
   virtual void load(const my_string& path);
 
   bool hasKey(const my_string& key) const;
+  // By-name readers: a missing key gives "", 0 or 0.0, or throws when required; they mark the
+  // key as read. intValue saturates at the int range, so it agrees with the integer table.
   my_string textValue(const my_string& key, bool required = false);
   long intValue(const my_string& key, bool required = false);
   double realValue(const my_string& key, bool required = false);
@@ -140,7 +144,9 @@ class TSettings {
   TGridHeader& gridHeader() { return gridHeader_; }
   const TGridHeader& gridHeader() const { return gridHeader_; }
 
-  // Long-distance-dispersal kernels for all cells and for coast cells, and a spare record.
+  // Long-distance-dispersal kernels for all cells and for coast cells, and a spare record. Every
+  // load first clears both kernels (type 0, no parameters); "ready" tells that the last load
+  // configured the kernel.
   TDistributionSettings& lddKernelAllCells() { return distributions_[0]; }
   TDistributionSettings& lddKernelCoast() { return distributions_[1]; }
   const TDistributionSettings& lddKernelAllCells() const { return distributions_[0]; }
@@ -160,6 +166,10 @@ class TSettings {
 
  protected:
   void setUpLddKernel(bool coast);
+  // Stores one line of the file (comment, blanks and line end not yet removed).
+  void storeLine(const my_string& line);
+  void deriveSwitches();
+  void clearLddKernels();
 
   std::ostream& log_;
   std::map<my_string, my_string> values_;
@@ -192,6 +202,7 @@ class TExtendedSettings : public TSettings {
   my_string fileParameter(int index, bool required = false) const;
 
   // Key and message name of a table entry (the message name differs from the key for a few).
+  // The key of an entry that the file cannot set is "".
   static const char* intKey(int index);
   static const char* realKey(int index);
   static const char* fileKey(int index);
@@ -202,6 +213,7 @@ class TExtendedSettings : public TSettings {
   // Raw table entries, undefined values included.
   int rawInt(int index) const { return ints_[index]; }
   double rawReal(int index) const { return reals_[index]; }
+  const my_string& rawFile(int index) const { return files_[index]; }
 
  private:
   int ints_[IntParam::Count];

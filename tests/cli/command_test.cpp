@@ -95,7 +95,7 @@ TEST_F(CommandTest, SameSeedGivesSameLog) {
   EXPECT_EQ(log(), first);
 }
 
-TEST_F(CommandTest, MissingSettingsFileIsReportedAsThePartSays) {
+TEST_F(CommandTest, MissingSettingsFileIsReportedWithTheExactLines) {
   RunResult r = run("--seed 1 study/nothere.txt");
   EXPECT_EQ(r.status, 1);
   const std::string message = "Inputfile 'study/nothere.txt' could not be opened!";
@@ -105,7 +105,7 @@ TEST_F(CommandTest, MissingSettingsFileIsReportedAsThePartSays) {
   EXPECT_EQ(r.err, "Problem when loading project file:" + message + "\n");
 }
 
-TEST_F(CommandTest, MissingRequiredKeyIsReportedAsThePartSays) {
+TEST_F(CommandTest, MissingRequiredKeyIsReportedWithTheExactLines) {
   writeFile("study/settings.txt", "EndTime = 10\nChosenDemographicModel = 1\n");
   RunResult r = run("--seed 1 study/settings.txt");
   EXPECT_EQ(r.status, 1);
