@@ -1,8 +1,13 @@
 #pragma once
-// The run's random numbers: Knuth's subtractive generator ran3 with its table, the deviates
-// built on it with their caches, and the small fixed-start generator used for rate heterogeneity.
-// One TRandom belongs to a run; every draw takes the caller's seed variable as ran3 does.
+// The run's random numbers: Knuth's subtractive generator ran3 with its table, the
+// deviates built on it with their caches, and the small fixed-start generator (Wichmann and
+// Hill) used for rate heterogeneity. One TRandom belongs to a run (held by TRunContext); every
+// draw from ran3 takes the caller's seed variable as ran3 does. Pure functions without state
+// (lnGamma, incomplete gamma, percentage points, discrete gamma rates) live in gamma_rates.h;
+// the named distributions are drawn by TSampler (sampler.h).
 
+#include <cstdint>
+#include <iostream>
 #include <optional>
 #include <ostream>
 
@@ -10,49 +15,123 @@ namespace orvantis {
 
 class TDistributionSettings;
 
+// Ends the process where a draw cannot go on: writes the message to the
+// stream, flushes it, and calls std::exit(status). Every termination of this Part goes through
+// here, so tests can check it with death tests.
+[[noreturn]] void terminate_process(std::ostream& stream, const char* message, int status);
+
+// lnΓ(x) with the six-term Lanczos series of Numerical Recipes (gammln).
+double ln_gamma_lanczos(double x);
+
 class TRandom {
  public:
-  explicit TRandom(std::ostream& log);
+  static constexpr std::int32_t MBIG = 1000000000;
+  static constexpr std::int32_t MSEED = 161803398;
+  static constexpr std::int32_t MZ = 0;
+  static constexpr double FAC = 1.0e-9;
+  static constexpr double PI = 3.141592654;
 
-  // A fixed seed (0 <= seed < 2000000) replaces the clock, so a run repeats exactly.
+  // log receives the header, seed line and diagnostics; out is the "standard output" of the
+  // Part (the seed line and the TSampler's gamma failures), std::cout by default.
+  explicit TRandom(std::ostream& log, std::ostream& out = std::cout);
+  TRandom(const TRandom&) = delete;
+  TRandom& operator=(const TRandom&) = delete;
+
+  // A fixed seed (0 <= seed < 2000000) replaces the clock: make_clock_seed returns it, so the
+  // seed line shows -seed and a run repeats exactly.
   void setFixedSeed(std::optional<int> seed) { fixedSeed_ = seed; }
   std::optional<int> fixedSeed() const { return fixedSeed_; }
 
+  // Redirects the standard-output messages (tests capture them this way).
+  void setOutput(std::ostream& out) { out_ = &out; }
+  std::ostream& output() { return *out_; }
+
+  // Integer in [0, 2000000) from the clock, or the fixed seed.
   int make_clock_seed();
-  // Writes the log header and the seed line, then seeds the table from the clock (or the
-  // fixed seed).
+  // Writes the two log header lines and the seed line (log and standard output), then seeds the
+  // table. A non-negative seed selects a seed from the clock (the system passes 1); a negative
+  // seed is used as it is.
   void initialize_ran3(int seed);
+  // Uniform in [0, 1). A negative idum, or the very first call, (re)fills the table and sets
+  // idum to 1; a non-negative idum continues the sequence.
   double ran3(int& idum);
 
-  // The seed variable shared by the cell code, 1 after seeding.
+  // The seed variable shared by the cell code, 1 from the start.
   int& cellSeed() { return cellSeed_; }
 
+  // trunc(ran3 * n), n - 1 if that rounds up to n.
   int uniform_index(int n);
+  // Numerical Recipes' poidev: direct method below 12, Lorentzian rejection from 12 on.
   float poisson_dev(float mean, int& idum);
   double poisson_dev(double mean, int& idum);
+  // Numerical Recipes' bnldev. The float variant draws with its own seed variable (at 1).
   float binomial_dev(float p, int n);
   double binomial_dev(double p, int n, int& idum);
+  // Gamma deviate of shape a > 0: igamma_dev of the integer part plus an Ahrens-Dieter GS
+  // draw for the fraction. Failures are written to the log and end the process with status 1.
   double gamma_dev(double a);
+  // Gamma deviate of integer shape k >= 1.
   double igamma_dev(int k);
+  // The same two with the caller's seed variable and failure stream (TSampler's copy writes
+  // its failures to standard output).
+  double gamma_dev(double a, int& idum, std::ostream& errors);
+  double igamma_dev(int k, int& idum, std::ostream& errors);
+  // Polar-method standard normal deviate (the second value of the pair is not kept).
   double normal_dev(int& idum);
 
+  // Wichmann and Hill (AS 183) from the fixed start 11, 23, 137.
   double uniform_wh();
+  // Gamma deviate of shape s (rate 1) from uniform_wh: Dagpunar for s < 1, Best for s > 1.
   double gamma_dev_wh(double s);
 
-  // Named distributions (TSampler's sample()).
+  // Named distributions: TSampler(*this).sample(settings, idum).
   double sample(const TDistributionSettings& settings, int& idum);
 
   std::ostream& log() { return log_; }
 
  private:
   std::ostream& log_;
+  std::ostream* out_;
   std::optional<int> fixedSeed_;
   int cellSeed_ = 1;
+  int binomialFloatSeed_ = 1;
+
   // ran3 table and cursors.
-  int ma_[56] = {};
+  std::int32_t ma_[56] = {};
   int inext_ = 0;
   int inextp_ = 0;
   bool filled_ = false;
+
+  // poisson_dev caches: last mean, sqrt(2 mean), ln mean, mean ln mean - lnΓ(mean+1) (or
+  // exp(-mean) below 12).
+  struct PoissonCacheF {
+    float oldm = -1.0f, sq = 0, alxm = 0, g = 0;
+  } poissonF_;
+  struct PoissonCacheD {
+    double oldm = -1.0, sq = 0, alxm = 0, g = 0;
+  } poissonD_;
+  // binomial_dev caches: last n with lnΓ(n+1), last p with 1-p, ln p, ln(1-p).
+  struct BinomialCacheF {
+    int nold = -1;
+    float pold = -1.0f, pc = 0, plog = 0, pclog = 0, en = 0, oldg = 0;
+  } binomialF_;
+  struct BinomialCacheD {
+    int nold = -1;
+    double pold = -1.0, pc = 0, plog = 0, pclog = 0, en = 0, oldg = 0;
+  } binomialD_;
+
+  // uniform_wh state.
+  int whX_ = 11, whY_ = 23, whZ_ = 137;
+  // gamma_dev_wh caches: shape < 1 (initial shape 10) and shape > 1 (initial shape 0).
+  struct GammaWhSmall {
+    double ss = 10, a = 0, p = 0, uf = 0, d = 0;
+  } gammaWhSmall_;
+  struct GammaWhLarge {
+    double ss = 0, b = 0, h = 0;
+  } gammaWhLarge_;
+
+  double gamma_wh_small(double s);
+  double gamma_wh_large(double s);
 };
 
 }  // namespace orvantis
