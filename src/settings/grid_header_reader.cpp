@@ -16,10 +16,14 @@ constexpr const char* kLineKeys[6] = {"ncols",     "nrows",    "xllcorner",
 
 std::string describe(std::string_view fileName) {
   if (fileName.empty()) return "the grid";
-  return "'" + std::string(fileName) + "'";
+  std::string text(1, '\'');
+  text.append(fileName).push_back('\'');
+  return text;
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // A header line whose first word is a number has lost its keyword: the header is shorter than
 // six lines and the data have begun.
@@ -173,8 +177,7 @@ bool dataCanFit(std::istream& in, long long values, TRunContext& context,
 int readHeader(TGridHeader& header, std::istream& in, bool first, TRunContext& context,
                std::string_view fileName) {
   if (in.fail()) {
-    context.log << kError << "cannot read the header of " << describe(fileName) << "]"
-                << std::endl;
+    context.log << kError << "cannot read the header of " << describe(fileName) << "]" << std::endl;
     return 0;
   }
   TGridHeader found;

@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <string>
+#include <type_traits>
 
 #include "foundation/exception.h"
 #include "foundation/paths.h"
@@ -22,8 +23,11 @@ struct TLayer {
 constexpr std::size_t kQuotedLength = 40;
 
 std::string quoted(std::string_view word) {
-  if (word.size() <= kQuotedLength) return "'" + std::string(word) + "'";
-  return "'" + std::string(word.substr(0, kQuotedLength)) + "...'";
+  std::string text(1, '\'');
+  text.append(word.substr(0, kQuotedLength));
+  if (word.size() > kQuotedLength) text.append("...");
+  text.push_back('\'');
+  return text;
 }
 
 int failReading(TRunContext& context, const TLayer& layer) {
@@ -37,8 +41,8 @@ std::ostream& errorLine(TRunContext& context, const TLayer& layer) {
 
 // Reads the header and then nrows x ncols values of type T, handing each to store(record, v).
 template <class T, class Store>
-int readLayer(std::istream& in, TInputGrid& grid, TExtendedSettings& settings,
-              TRunContext& context, const TLayer& layer, Store store) {
+int readLayer(std::istream& in, TInputGrid& grid, TExtendedSettings& settings, TRunContext& context,
+              const TLayer& layer, Store store) {
   TGridHeader& header = settings.gridHeader();
   if (!readHeader(header, in, layer.first, context, layer.file)) {
     return failReading(context, layer);
@@ -65,8 +69,8 @@ int readLayer(std::istream& in, TInputGrid& grid, TExtendedSettings& settings,
         return failReading(context, layer);
       }
       T value{};
-      const TValueParse parsed = tokens.tooLong() ? TValueParse::NotANumber
-                                                  : parseGridValue(word, value);
+      const TValueParse parsed =
+          tokens.tooLong() ? TValueParse::NotANumber : parseGridValue(word, value);
       if (parsed != TValueParse::Ok) {
         errorLine(context, layer) << "the value " << quoted(word) << " at row " << row
                                   << ", column " << col << " (counted from 0) of the map '"
@@ -129,8 +133,8 @@ int readLGMVegetation(TInputGrid& grid, TExtendedSettings& settings, TRunContext
   const my_string file = settings.fileParameter(FileParam::LGMVegetationFile);
   std::ifstream in = openMap(file);
   if (!in) {
-    context.log << "ImportExportUtils::readLGMVegetation() : Cannot read the LGMveg file '"
-                << file << "'" << std::endl;
+    context.log << "ImportExportUtils::readLGMVegetation() : Cannot read the LGMveg file '" << file
+                << "'" << std::endl;
     return 0;
   }
   return readLayer<int>(in, grid, settings, context,

@@ -69,9 +69,11 @@ bool TGridTokenizer::next(std::string_view& word) {
       break;
     }
     if (stop < end_) break;
+    // refill moves the unread characters to the front, so the end is kept as an offset.
     const std::size_t offset = stop - begin_;
-    if (!refill()) break;  // the data end with this word
+    const bool more = refill();
     stop = begin_ + offset;
+    if (!more) break;  // the data end with this word
   }
   if (!tooLong_) {
     word = std::string_view(buffer_.data() + begin_, stop - begin_);
@@ -90,7 +92,9 @@ bool TGridTokenizer::next(std::string_view& word) {
   return true;
 }
 
-TValueParse parseGridValue(std::string_view word, int& value) { return parseWhole(word, value); }
+TValueParse parseGridValue(std::string_view word, int& value) {
+  return parseWhole(word, value);
+}
 
 TValueParse parseGridValue(std::string_view word, float& value) {
   const TValueParse result = parseWhole(word, value);

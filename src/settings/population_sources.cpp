@@ -1,6 +1,10 @@
 #include "settings/population_sources.h"
 
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <string>
 #include <utility>
 
@@ -12,6 +16,32 @@ namespace orvantis {
 
 namespace {
 
+// Numbers are whole words: "1.5" is not an integer and "2x" not a number, so a record whose
+// fields have shifted is refused instead of being read with wrong values.
+bool readField(std::istream& in, int& value) {
+  std::string word;
+  if (!(in >> word)) return false;
+  errno = 0;
+  char* end = nullptr;
+  const long parsed = std::strtol(word.c_str(), &end, 10);
+  if (end != word.c_str() + word.size() || errno == ERANGE ||
+      parsed < std::numeric_limits<int>::min() || parsed > std::numeric_limits<int>::max()) {
+    return false;
+  }
+  value = static_cast<int>(parsed);
+  return true;
+}
+
+bool readField(std::istream& in, float& value) {
+  std::string word;
+  if (!(in >> word)) return false;
+  char* end = nullptr;
+  const float parsed = std::strtof(word.c_str(), &end);
+  if (end != word.c_str() + word.size() || !std::isfinite(parsed)) return false;
+  value = parsed;
+  return true;
+}
+
 // Reads one source record. On failure names the field that could not be read.
 bool readRecord(std::istream& in, PopulationSource& source, std::size_t& nameLength,
                 const char*& missingField) {
@@ -21,23 +51,23 @@ bool readRecord(std::istream& in, PopulationSource& source, std::size_t& nameLen
   nameLength = name.size();
   if (nameLength <= PopulationSource::kMaxNameLength) source.name = my_string(name);
   missingField = "initial size";
-  if (!(in >> source.size)) return false;
+  if (!readField(in, source.size)) return false;
   missingField = "latitude";
-  if (!(in >> source.latitude)) return false;
+  if (!readField(in, source.latitude)) return false;
   missingField = "longitude";
-  if (!(in >> source.longitude)) return false;
+  if (!readField(in, source.longitude)) return false;
   missingField = "size before the expansion";
-  if (!(in >> source.sizeBeforeExpansion)) return false;
+  if (!readField(in, source.sizeBeforeExpansion)) return false;
   missingField = "duration of the bottleneck";
-  if (!(in >> source.bottleneckDuration)) return false;
+  if (!readField(in, source.bottleneckDuration)) return false;
   missingField = "size before the bottleneck";
-  if (!(in >> source.sizeBeforeBottleneck)) return false;
+  if (!readField(in, source.sizeBeforeBottleneck)) return false;
   missingField = "migration before the expansion";
-  if (!(in >> source.migrationBeforeExpansion)) return false;
+  if (!readField(in, source.migrationBeforeExpansion)) return false;
   missingField = "layer";
-  if (!(in >> source.layer)) return false;
+  if (!readField(in, source.layer)) return false;
   missingField = "expansion time";
-  if (!(in >> source.expansionTime)) return false;
+  if (!readField(in, source.expansionTime)) return false;
   missingField = nullptr;
   return true;
 }
@@ -96,7 +126,7 @@ int PopulationVector::readSources(const my_string& path, const TExtendedSettings
   const int numberOfPopulations = settings.numberOfPopulations();
 
   int announced = 0;
-  if (!(in >> announced)) {
+  if (!readField(in, announced)) {
     log << "****ERROR: the population sources file '" << path
         << "' does not begin with the number of sources" << std::endl;
     return 0;

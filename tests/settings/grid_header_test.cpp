@@ -1,0 +1,193 @@
+#include "settings/grid_header.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+#include <string>
+
+#include "foundation/run_context.h"
+#include "settings/grid_header_reader.h"
+#include "settings/grid_writer.h"
+#include "support/recording_window.h"
+
+namespace orvantis {
+namespace {
+
+class GridHeaderTest : public ::testing::Test {
+ protected:
+  int read(const std::string& text, bool first) {
+    std::istringstream in(text);
+    return readHeader(header, in, first, context, "map.asc");
+  }
+
+  std::ostringstream log;
+  testing::RecordingWindow window;
+  TRunContext context{log, window};
+  TGridHeader header;
+};
+
+// Twelve values: as many as the header announces.
+const std::string kData = "1 2 3 4\n5 6 7 8\n9 10 11 12\n";
+const std::string kReference =
+    "ncols 4\nnrows 3\nxllcorner 10.5\nyllcorner -20\ncellsize 0.5\nNODATA_value -9999\n" + kData;
+
+// Keywords are never compared, and blanks, tabs and CR LF line ends separate the same way.
+TEST_F(GridHeaderTest, SpellingCaseTabsAndLineEndsReadTheSame) {
+  const std::string variants[] = {
+      kReference,
+      "NCOLS 4\nNROWS 3\nXLLCORNER 10.5\nYLLCORNER -20\nCELLSIZE 0.5\nNODATA_VALUE -9999\n" + kData,
+      "ncol 4\nnrow 3\nxll 10.5\nyll -20\ncell 0.5\nnodata -9999\n" + kData,
+      "ncols\t4\nnrows\t\t3\nxllcorner\t10.5\nyllcorner -20\ncellsize \t "
+      "0.5\nNODATA_value\t-9999\n" +
+          kData,
+      "ncols 4\r\nnrows 3\r\nxllcorner 10.5\r\nyllcorner -20\r\ncellsize 0.5\r\nNODATA_value "
+      "-9999\r\n" +
+          kData,
+      "  ncols   4   trailing words\nnrows 3\nxllcorner 10.5\nyllcorner -20\ncellsize 0.5\n"
+      "NODATA_value -9999\n" +
+          kData,
+  };
+  for (const std::string& text : variants) {
+    SCOPED_TRACE(text);
+    header = TGridHeader();
+    context.noDataValue = 0;
+    ASSERT_EQ(read(text, true), 1) << log.str();
+    EXPECT_EQ(header.ncols, 4);
+    EXPECT_EQ(header.nrows, 3);
+    EXPECT_EQ(header.xllcorner, 10.5);
+    EXPECT_EQ(header.yllcorner, -20.0);
+    EXPECT_EQ(header.cellsize, 0.5);
+    EXPECT_EQ(header.xurcorner, 12.5);
+    EXPECT_EQ(header.yurcorner, -18.5);
+    EXPECT_EQ(context.noDataValue, -9999);
+  }
+  EXPECT_EQ(log.str(), "");
+}
+
+TEST_F(GridHeaderTest, LaterMapsMustMatchTheFirstExactly) {
+  struct Case {
+    const char* text;
+    const char* line;
+  };
+  const Case cases[] = {
+      {"ncols 5\nnrows 3\nxllcorner 10.5\nyllcorner -20\ncellsize 0.5\nNODATA_value 0\n",
+       "      ERROR: the number of columns is not equal among all input maps}\n"},
+      {"ncols 4\nnrows 2\nxllcorner 10.5\nyllcorner -20\ncellsize 0.5\nNODATA_value 0\n",
+       "      ERROR: the number of rows is not equal among all input maps}\n"},
+      {"ncols 4\nnrows 3\nxllcorner 10.6\nyllcorner -20\ncellsize 0.5\nNODATA_value 0\n",
+       "      ERROR: the lower left x coordinate is not equal among all input maps}\n"},
+      {"ncols 4\nnrows 3\nxllcorner 10.5\nyllcorner -21\ncellsize 0.5\nNODATA_value 0\n",
+       "      ERROR: the lower left y coordinate is not equal among all input maps}\n"},
+      // The fifth decimal differs.
+      {"ncols 4\nnrows 3\nxllcorner 10.5\nyllcorner -20\ncellsize 0.50001\nNODATA_value 0\n",
+       "      ERROR: the cell size is not equal among all input maps}\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    ASSERT_EQ(read(kReference, true), 1);
+    log.str("");
+    EXPECT_EQ(read(c.text, false), 0);
+    EXPECT_EQ(log.str().rfind(c.line, 0), 0u) << log.str();
+    EXPECT_NE(log.str().find("'map.asc'"), std::string::npos);
+    // The established geometry is kept; the no-data value of the last header read is in force.
+    EXPECT_EQ(header.ncols, 4);
+    EXPECT_EQ(header.cellsize, 0.5);
+    EXPECT_EQ(context.noDataValue, 0);
+  }
+  log.str("");
+  EXPECT_EQ(
+      read("ncols 4\nnrows 3\nxllcorner 10.5\nyllcorner -20\ncellsize 0.5\nnodata 7\n" + kData,
+           false),
+      1);
+  EXPECT_EQ(context.noDataValue, 7);
+  EXPECT_EQ(log.str(), "");
+}
+
+TEST_F(GridHeaderTest, UnusableHeadersAreRefusedWithoutTouchingTheGeometry) {
+  struct Case {
+    std::string text;
+    const char* expected;  // part of the logged reason
+  };
+  const std::string tail = "xllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value -9999\n";
+  const Case cases[] = {
+      {"ncols -4\nnrows 3\n" + tail + "1", "announces -4 columns and 3 rows"},
+      {"ncols 4\nnrows 0\n" + tail, "announces 4 columns and 0 rows"},
+      {"ncols 100000\nnrows 100000\n" + tail + "1", "more grid positions than the 2147483647"},
+      {"ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 0\nNODATA_value -9\n1 1",
+       "the cell size of 'map.asc' is 0"},
+      {"ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize -1\nNODATA_value -9\n1 1",
+       "the cell size of 'map.asc' is -1"},
+      {"ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize nan\nNODATA_value -9\n1 1",
+       "line 5 of the header of 'map.asc' (cellsize) holds no readable number"},
+      {"ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1e308\nNODATA_value -9\n1 1",
+       "beyond the coordinates a double can hold"},
+      {"ncols 99999999999\nnrows 1\n" + tail, "(ncols) holds no readable number"},
+      {"ncols\nnrows 3\n" + tail, "(ncols) holds no readable number"},
+      {"ncols 2\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 1\n1 2\n3 4\n",
+       "line 6 of the header of 'map.asc' has no keyword"},
+      {"ncols 2\nnrows 2\nxllcorner 0\n", "ends before its line 4 (yllcorner)"},
+      {"", "ends before its line 1 (ncols)"},
+      {"ncols 1000\nnrows 1000\n" + tail + "1 2 3\n",
+       "announces 1000000 values, but only 6 bytes of data follow it"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    header = TGridHeader();
+    header.ncols = 9;
+    log.str("");
+    EXPECT_EQ(read(c.text, true), 0);
+    EXPECT_NE(log.str().find(c.expected), std::string::npos) << log.str();
+    EXPECT_EQ(log.str().rfind("      ERROR: {ImportExportUtils::readHeader()} [", 0), 0u);
+    EXPECT_EQ(header.ncols, 9);
+  }
+}
+
+TEST(GridWriterTest, HeaderUsesDefaultFormattingWhateverTheStreamFlags) {
+  TGridHeader h;
+  h.ncols = 12;
+  h.nrows = 7;
+  h.xllcorner = 1234567.25;  // seven digits before the point: exponent notation
+  h.yllcorner = -45.5;
+  h.cellsize = 0.0833333333;
+  std::ostringstream out;
+  out << std::fixed;
+  out.precision(2);
+  writeHeader(out, h, -9999);
+  EXPECT_EQ(out.str(),
+            "ncols 12\nnrows 7\nxllcorner 1.23457e+06\nyllcorner -45.5\ncellsize 0.0833333\n"
+            "nodata_value -9999\n");
+  out.str("");
+  out << 1.0;
+  EXPECT_EQ(out.str(), "1.00");  // the caller's flags are back
+}
+
+TEST(GridLocateTest, BordersAndOutsidePoints) {
+  TGridHeader h;
+  h.ncols = 4;
+  h.nrows = 3;
+  h.xllcorner = 10.0;
+  h.yllcorner = 20.0;
+  h.cellsize = 2.0;
+  h.updateUpperCorner();  // x 10..18, y 20..26
+  int row = -1;
+  int col = -1;
+  ASSERT_TRUE(h.locate(10.0, 25.0, row, col));  // west border
+  EXPECT_EQ(col, 0);
+  EXPECT_EQ(row, 0);
+  ASSERT_TRUE(h.locate(17.9, 20.0, row, col));  // south border
+  EXPECT_EQ(col, 3);
+  EXPECT_EQ(row, 2);
+  ASSERT_TRUE(h.locate(12.0, 22.0, row, col));  // on inner cell edges: the cell to the north-east
+  EXPECT_EQ(col, 1);
+  EXPECT_EQ(row, 1);
+  EXPECT_FALSE(h.locate(18.0, 22.0, row, col));  // east border
+  EXPECT_FALSE(h.locate(12.0, 26.0, row, col));  // north border
+  EXPECT_FALSE(h.locate(9.99, 22.0, row, col));
+  EXPECT_FALSE(h.locate(12.0, 19.0, row, col));
+  EXPECT_FALSE(h.locate(std::nan(""), 22.0, row, col));
+  EXPECT_FALSE(h.locate(12.0, INFINITY, row, col));
+}
+
+}  // namespace
+}  // namespace orvantis

@@ -1,0 +1,243 @@
+#include "settings/grid_layers.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "foundation/exception.h"
+#include "foundation/run_context.h"
+#include "settings/grid_values.h"
+#include "support/recording_window.h"
+#include "support/scratch_dir.h"
+
+namespace orvantis {
+namespace {
+
+using Reader = std::function<int(TInputGrid&, TExtendedSettings&, TRunContext&)>;
+
+std::string gridText(int ncols, int nrows, const std::string& data, int noData = -9999,
+                     const char* eol = "\n") {
+  std::ostringstream text;
+  text << "ncols " << ncols << eol << "nrows " << nrows << eol << "xllcorner 100" << eol
+       << "yllcorner 200" << eol << "cellsize 10" << eol << "NODATA_value " << noData << eol
+       << data;
+  return text.str();
+}
+
+class GridLayersTest : public ::testing::Test {
+ protected:
+  GridLayersTest() {
+    grid.nrows = 2;
+    grid.ncols = 3;
+    grid.records.assign(6, TCellInput{});
+  }
+  // Names a file in the settings and fills the tables, as loading a settings file would.
+  std::string name(const char* key, const std::string& file, const std::string& content) {
+    const std::string path = dir.write(file, content);
+    settings.setValue(key, path.c_str());
+    settings.fillTables();
+    return path;
+  }
+  // The present vegetation map of 3 x 2 establishes the geometry the other maps must match.
+  void establish() {
+    name("PresVegetationFile", "veg.asc", gridText(3, 2, "1 2 3\n4 5 6\n"));
+    ASSERT_EQ(readPresentVegetation(grid, settings, context), 1) << log.str();
+    log.str("");
+  }
+
+  testing::ScratchDir dir;
+  std::ostringstream log;
+  testing::RecordingWindow window;
+  TRunContext context{log, window};
+  TExtendedSettings settings{log};
+  TInputGrid grid;
+};
+
+TEST_F(GridLayersTest, EveryLayerFillsItsField) {
+  name("PresVegetationFile", "veg.asc", gridText(3, 2, "1\t2 3\r\n4 5\t6\r\n", -9999, "\r\n"));
+  ASSERT_EQ(readPresentVegetation(grid, settings, context), 1);
+  name("AltitudeTopoFile", "alt.asc", gridText(3, 2, "10.5 -2 3e2\n4 5 6"));
+  ASSERT_EQ(readAltitude(grid, settings, context), 1);
+  name("RoughnessTopoFile", "rough.asc", gridText(3, 2, "-0.4 0.1 0.2 0.3 0.4 0.5"));
+  ASSERT_EQ(readRoughness(grid, settings, context), 1);
+  name("LGMVegetationFile", "lgm.asc", gridText(3, 2, "7 8 9\n10 11 12\n"));
+  ASSERT_EQ(readLGMVegetation(grid, settings, context), 1);
+  name("mMapFile", "m.asc", gridText(3, 2, "1 1 2\n2 3 3\n"));
+  ASSERT_EQ(readMMap(grid, settings, context), 1);
+  name("AdmixMapFile", "admix.asc", gridText(3, 2, "0 1 0\n1 0 +1\n"));
+  ASSERT_EQ(readAdmixMap(grid, settings, context), 1);
+  EXPECT_EQ(log.str(), "");
+  EXPECT_TRUE(window.boxes.empty());
+
+  const TCellInput& r = grid.at(0, 0);
+  EXPECT_EQ(r.presentVegetation, 1);
+  EXPECT_FLOAT_EQ(r.altitude, 10.5f);
+  EXPECT_FLOAT_EQ(r.roughness, -0.4f);
+  EXPECT_EQ(r.lgmVegetation, 7);
+  EXPECT_EQ(r.migrationClass, 1);
+  EXPECT_EQ(r.admixtureClass, 0);
+  const TCellInput& last = grid.at(1, 2);
+  EXPECT_EQ(last.presentVegetation, 6);
+  EXPECT_FLOAT_EQ(last.altitude, 6.0f);
+  EXPECT_EQ(last.lgmVegetation, 12);
+  EXPECT_EQ(last.admixtureClass, 1);
+  EXPECT_FLOAT_EQ(grid.at(0, 2).altitude, 300.0f);
+  EXPECT_EQ(settings.gridHeader().ncols, 3);
+  EXPECT_EQ(settings.gridHeader().xllcorner, 100.0);
+}
+
+TEST_F(GridLayersTest, HydroMarksRiversByItsOwnNoDataAndLeavesOtherFlags) {
+  establish();
+  grid.at(1, 1).river = true;  // set earlier: a no-data value must not clear it
+  name("HydroFile", "hydro.asc", gridText(3, 2, "0 1 0\n-9999 0 3\n", 0));
+  ASSERT_EQ(readHydro(grid, settings, context), 1);
+  EXPECT_EQ(context.noDataValue, 0);
+  const bool expected[2][3] = {{false, true, false}, {true, true, true}};
+  for (int row = 0; row < 2; ++row) {
+    for (int col = 0; col < 3; ++col) EXPECT_EQ(grid.at(row, col).river, expected[row][col]);
+  }
+}
+
+TEST_F(GridLayersTest, ShortOrNonNumericDataNameFileRowAndColumn) {
+  struct Case {
+    Reader reader;
+    const char* key;
+    std::string data;
+    const char* expected;
+    const char* box;
+  };
+  const Case cases[] = {
+      // Padding keeps the file long enough to pass the header's size check.
+      {readAltitude, "AltitudeTopoFile", "1   2   3\n4   5      \n",
+       "holds fewer values than its header announces: reading stopped at row 1, column 2",
+       kReadingMapsBox},
+      {readAltitude, "AltitudeTopoFile", "1 2 3\n4 abc 6\n",
+       "the value 'abc' at row 1, column 1 (counted from 0) of the map '", kReadingMapsBox},
+      {readLGMVegetation, "LGMVegetationFile", "1 2 3.0\n4 5 6\n",
+       "the value '3.0' at row 0, column 2 (counted from 0) of the map '", kReadingMapsBox},
+      {readLGMVegetation, "LGMVegetationFile", "1 2 3\n4 5 77777777777\n", "is out of range",
+       kReadingMapsBox},
+      {readMMap, "mMapFile", "1 2 3\n4 5 x\n", "is not an integer", kReadingMMapBox},
+      {readAdmixMap, "AdmixMapFile", "1 2 3\n4 5 6e\n", "is not an integer", kReadingAdmixMapBox},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.data);
+    establish();
+    window.boxes.clear();
+    const std::string path = name(c.key, "bad.asc", gridText(3, 2, c.data));
+    EXPECT_EQ(c.reader(grid, settings, context), 0);
+    EXPECT_NE(log.str().find(c.expected), std::string::npos) << log.str();
+    EXPECT_NE(log.str().find(path), std::string::npos);
+    ASSERT_EQ(window.boxes.size(), 1u);
+    EXPECT_EQ(window.boxes[0].text, c.box);
+    EXPECT_EQ(window.boxes[0].caption, "ERROR: reading input maps");
+  }
+}
+
+TEST_F(GridLayersTest, MissingFilesAreReportedWithTheirNames) {
+  establish();
+  const std::string missing = dir.path("nowhere.asc");
+  struct Case {
+    Reader reader;
+    const char* key;
+    const char* thrown;  // TException message start, or null when the reader logs and returns 0
+    const char* logged;
+  };
+  const Case cases[] = {
+      {readAltitude, "AltitudeTopoFile", "Cannot read the altitude topo file '", nullptr},
+      {readRoughness, "RoughnessTopoFile", "Cannot read the RoughnessTopoFile '", nullptr},
+      {readMMap, "mMapFile", "Cannot read the m_MapFile '", nullptr},
+      {readAdmixMap, "AdmixMapFile", "Cannot read the Admix_MapFile '", nullptr},
+      {readLGMVegetation, "LGMVegetationFile", nullptr,
+       "ImportExportUtils::readLGMVegetation() : Cannot read the LGMveg file '"},
+      {readHydro, "HydroFile", nullptr,
+       "ImportExportUtils::readHydro() : Cannot read the Hydro file '"},
+      {readPresentVegetation, "PresVegetationFile", nullptr,
+       "ImportExportUtils::readPresentVegetation() : Cannot read the present vegetation file '"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.key);
+    log.str("");
+    settings.setValue(c.key, missing.c_str());
+    settings.fillTables();
+    if (c.thrown != nullptr) {
+      try {
+        c.reader(grid, settings, context);
+        ADD_FAILURE() << "no exception";
+      } catch (const TException& e) {
+        EXPECT_EQ(e.message().str(), std::string(c.thrown) + missing + "'");
+      }
+    } else {
+      EXPECT_EQ(c.reader(grid, settings, context), 0);
+      EXPECT_EQ(log.str(), std::string(c.logged) + missing + "'\n");
+    }
+  }
+  EXPECT_TRUE(window.boxes.empty());
+}
+
+// Damaged versions of every map: each read must end with 0 (or a TException), never with a
+// crash, a hang or a partial success.
+TEST_F(GridLayersTest, DamagedFilesNeverCrashOrHang) {
+  std::string binary;
+  for (int i = 0; i < 5000; ++i) binary.push_back(static_cast<char>((i * 7919 + 13) % 256));
+  const std::string full = gridText(3, 2, "1 2 3\n4 5 6\n");
+  std::vector<std::string> damaged = {
+      "",
+      "\n\n\n",
+      full.substr(0, 20),                   // inside the header
+      full.substr(0, full.find("1 2 3")),   // header only
+      full.substr(0, full.size() - 4),      // last row cut
+      gridText(3, 2, "1 2 3\n4 5 \0 6\n"),  // a NUL inside the data
+      gridText(3, 2, "1 2 3 4 5 ") + std::string(TGridTokenizer::kMaxWordLength + 10, '7'),
+      gridText(30000, 30000, "1 2 3\n"),  // announces far more than the file holds
+      gridText(-3, 2, "1 2 3\n4 5 6\n"),
+      gridText(3, 2, "1 2 3\n4 5 6\n").replace(full.find("cellsize 10"), 11, "cellsize 0 "),
+      binary,
+      "ncols 3\nnrows 2\n" + binary,
+  };
+  damaged[5] = gridText(3, 2, std::string("1 2 3\n4 5 \0 6\n", 14));
+  const std::string directory = dir.path("folder");
+  std::filesystem::create_directories(directory);
+
+  struct Layer {
+    Reader reader;
+    const char* key;
+  };
+  const Layer layers[] = {
+      {readAltitude, "AltitudeTopoFile"},
+      {readRoughness, "RoughnessTopoFile"},
+      {readPresentVegetation, "PresVegetationFile"},
+      {readLGMVegetation, "LGMVegetationFile"},
+      {readHydro, "HydroFile"},
+      {readMMap, "mMapFile"},
+      {readAdmixMap, "AdmixMapFile"},
+  };
+  for (const Layer& layer : layers) {
+    for (std::size_t i = 0; i <= damaged.size(); ++i) {
+      SCOPED_TRACE(std::string(layer.key) + " damage " + std::to_string(i));
+      establish();
+      if (i < damaged.size()) {
+        name(layer.key, "damaged.asc", damaged[i]);
+      } else {
+        settings.setValue(layer.key, directory.c_str());
+        settings.fillTables();
+      }
+      int result = -1;
+      try {
+        result = layer.reader(grid, settings, context);
+      } catch (const TException&) {
+        result = 0;
+      }
+      EXPECT_EQ(result, 0) << log.str();
+      EXPECT_NE(log.str().find("ERROR"), std::string::npos) << log.str();
+      EXPECT_EQ(grid.size(), 6u);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace orvantis

@@ -1,0 +1,329 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "foundation/exception.h"
+#include "world/world.h"
+#include "world_build_fixture.h"
+
+namespace orvantis {
+namespace {
+
+using testing::gridText;
+using testing::WorldBuildTest;
+
+TEST_F(WorldBuildTest, LandCellsInRowMajorOrderWithNeighboursKAndDatabase) {
+  map("PresVegetationFile", gridText({"1 1 1 1", "1 -9999 2 1", "1 1 1 3"}, 4));
+  table("Veg2KFile", "1 100\n2 50\n");  // class 3 is not listed
+  ASSERT_EQ(build(), 1) << log.str();
+
+  EXPECT_EQ(log.str().rfind("ORVANTIS 3.0 | Logfile\n**************************\n", 0), 0u);
+  EXPECT_NE(log.str().find("... Done ! (duration of BuildWorld function: "), std::string::npos);
+  EXPECT_TRUE(world->isBuilt());
+  EXPECT_TRUE(world->freshlyBuilt());
+  ASSERT_EQ(world->numberOfCells(), 11);
+  EXPECT_EQ(world->numberOfRemovedCells(), 1);
+  EXPECT_EQ(world->cellAt(1, 1), nullptr);
+  EXPECT_EQ(world->cellAt(-1, 0), nullptr);
+  EXPECT_EQ(world->cellAt(0, 4), nullptr);
+  for (int i = 0; i < world->numberOfCells(); ++i) {
+    const cell& c = world->cells()[static_cast<std::size_t>(i)];
+    EXPECT_EQ(c.index, i);
+    EXPECT_EQ(world->cellAt(c.row, c.column), &c);
+  }
+
+  const cell* c = world->cellAt(1, 2);
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(c->index, 5);
+  EXPECT_EQ(c->north(), world->cellAt(0, 2));
+  EXPECT_EQ(c->west(), nullptr);
+  EXPECT_EQ(c->south(), world->cellAt(2, 2));
+  EXPECT_EQ(c->east(), world->cellAt(1, 3));
+  EXPECT_EQ(c->neighbours[Neighbour::NorthWest], world->cellAt(0, 1));
+  EXPECT_EQ(c->neighbours[Neighbour::NorthEast], world->cellAt(0, 3));
+  EXPECT_EQ(c->neighbours[Neighbour::SouthWest], world->cellAt(2, 1));
+  EXPECT_EQ(c->neighbours[Neighbour::SouthEast], world->cellAt(2, 3));
+  EXPECT_EQ(world->cellAt(0, 0)->north(), nullptr);
+
+  EXPECT_EQ(stateAt(1, 2).K, 50);
+  EXPECT_EQ(stateAt(0, 0).K, 100);
+  EXPECT_EQ(stateAt(2, 3).K, -1);  // unlisted class: the table's initial value
+  for (const State& s : world->states(0)) EXPECT_FLOAT_EQ(s.F, 0.5f);  // no friction key at all
+
+  // The water position inside the grid makes coasts of its eight neighbours only.
+  EXPECT_TRUE(world->cellAt(0, 0)->coast);
+  EXPECT_TRUE(world->cellAt(2, 2)->coast);
+  EXPECT_FALSE(world->cellAt(0, 3)->coast);
+  EXPECT_FALSE(world->cellAt(2, 3)->coast);
+  EXPECT_TRUE(world->cellAt(0, 3)->isAccessible);
+
+  EXPECT_EQ(world->settings().textValue("RealBPTime").str(), "-250");
+  EXPECT_EQ(world->realBPTime(), -250);
+  EXPECT_EQ(context.date, -250.0);
+
+  const StateDB& db = world->database();
+  EXPECT_EQ(db.numEntries(), 11);
+  EXPECT_EQ(db.endTime(), 10);
+  EXPECT_EQ(db.entry(5)->getCell(), c);
+  EXPECT_EQ(c->dbEntry, db.entry(5));
+  EXPECT_EQ(db.neighbour(5, FromSide::West), -1);
+  EXPECT_EQ(db.neighbour(5, FromSide::North), 2);
+  EXPECT_EQ(db.neighbour(5, FromSide::East), 6);
+  EXPECT_EQ(db.neighbour(5, FromSide::South), 9);
+  EXPECT_TRUE(window.boxes.empty());
+}
+
+TEST_F(WorldBuildTest, NoDataValueOfTheLastMapReadDecidesWater) {
+  map("PresVegetationFile", gridText({"1 0 1", "1 1 1"}, 3, -9999));
+  table("Veg2KFile", "0 7\n1 10\n");
+  ASSERT_EQ(build(), 1) << log.str();
+  EXPECT_NE(world->cellAt(0, 1), nullptr);  // class 0 is land while -9999 is no-data
+  EXPECT_EQ(world->numberOfCells(), 6);
+
+  // The hydrography map is read after the vegetation and declares 0 as its no-data value.
+  map("HydroFile", gridText({"0 0 0", "0 5 0"}, 3, 0));
+  ASSERT_EQ(build(), 1) << log.str();
+  EXPECT_EQ(context.noDataValue, 0);
+  EXPECT_EQ(world->cellAt(0, 1), nullptr);
+  EXPECT_EQ(world->numberOfCells(), 5);
+  EXPECT_TRUE(world->cellAt(1, 1)->river);
+  EXPECT_FALSE(world->cellAt(1, 0)->river);
+}
+
+TEST_F(WorldBuildTest, AltitudeOrRoughnessEqualToNoDataMakesWater) {
+  map("PresVegetationFile", gridText({"1 1 1", "1 1 1"}, 3));
+  map("AltitudeTopoFile", gridText({"-9999 3 4", "5 6 7"}, 3));
+  map("RoughnessTopoFile", gridText({"0.1 0.2 0.3", "0.4 -9999 0.6"}, 3));
+  table("Veg2KFile", "1 10\n");
+  keys["FrictionChoice"] = "1";
+  ASSERT_EQ(build(), 1) << log.str();
+  EXPECT_EQ(world->cellAt(0, 0), nullptr);
+  EXPECT_EQ(world->cellAt(1, 1), nullptr);
+  EXPECT_EQ(world->numberOfCells(), 4);
+  EXPECT_FLOAT_EQ(world->cellAt(0, 1)->altitude, 3.0f);
+  EXPECT_FLOAT_EQ(stateAt(0, 2).F, 0.3f);         // FrictionChoice 1: the roughness
+  EXPECT_TRUE(world->roughnessMatrix().empty());  // kept only for an LGM map
+}
+
+TEST_F(WorldBuildTest, NoDataOnTheOuterRingMakesNoCoast) {
+  table("Veg2KFile", "1 10\n");
+  map("PresVegetationFile", gridText({"1 -9999 1", "1 1 1", "1 1 1", "1 1 1"}, 3));
+  ASSERT_EQ(build(), 1) << log.str();
+  EXPECT_FALSE(world->cellAt(1, 1)->coast);
+  for (const cell& c : world->cells()) EXPECT_FALSE(c.coast) << c.row << "," << c.column;
+
+  // Rebuilding the same world with the no-data position moved to row 2.
+  map("PresVegetationFile", gridText({"1 1 1", "1 1 1", "1 -9999 1", "1 1 1"}, 3));
+  ASSERT_EQ(build(), 1) << log.str();
+  EXPECT_TRUE(world->cellAt(1, 1)->coast);
+  EXPECT_TRUE(world->cellAt(3, 0)->coast);
+  EXPECT_FALSE(world->cellAt(0, 1)->coast);
+}
+
+TEST_F(WorldBuildTest, FrictionChoices) {
+  map("PresVegetationFile", gridText({"1 1"}, 2));
+  map("RoughnessTopoFile", gridText({"-0.4 0.2"}, 2));
+  table("Veg2KFile", "1 10\n");
+  table("Veg2FFile", "1 0.6 forest\n");
+  const float expected[3][2] = {{0.6f, 0.6f}, {0.4f, 0.2f}, {0.5f, 0.4f}};
+  for (int choice = 0; choice < 3; ++choice) {
+    SCOPED_TRACE(choice);
+    keys["FrictionChoice"] = std::to_string(choice);
+    ASSERT_EQ(build(), 1) << log.str();
+    EXPECT_FLOAT_EQ(stateAt(0, 0).F, expected[choice][0]);
+    EXPECT_FLOAT_EQ(stateAt(0, 1).F, expected[choice][1]);
+  }
+}
+
+TEST_F(WorldBuildTest, FrictionSettingsThatDoNotFitAreRefused) {
+  map("PresVegetationFile", gridText({"1 1"}, 2));
+  table("Veg2KFile", "1 10\n");
+  const std::string roughness = dir.write("rough.asc", gridText({"0.1 0.2"}, 2));
+  const std::string vegetationF = dir.write("f.txt", "1\n0 " + dir.write("ft.txt", "1 0.3 a\n"));
+  struct Case {
+    const char* choice;  // null: no FrictionChoice key
+    bool roughnessMap;
+    bool vegetationTable;
+    const char* message;
+  };
+  const Case cases[] = {
+      {nullptr, false, true,
+       "FrictionChoice has not been defined in the settings file, but at least one of the "
+       "friction files (RoughnessTopoFile and/or Veg2FFile) has been defined"},
+      {"0", true, false,
+       "FrictionChoice=0 has been defined in the settings file so that Veg2FFile needs to be "
+       "defined, but the latter is not"},
+      {"1", false, true,
+       "FrictionChoice=1 has been defined in the settings file so that RoughnessTopoFile needs "
+       "to be defined, but the latter is not"},
+      {"2", true, false,
+       "FrictionChoice=2 has been defined in the settings file so that RoughnessTopoFile AND "
+       "Veg2FFile needs to be defined, but at least one of the latter is not defined"},
+      {"3", true, true, "The value for FrictionChoice is not allowed. It should be  0, 1 or 2"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    keys.erase("FrictionChoice");
+    keys.erase("RoughnessTopoFile");
+    keys.erase("Veg2FFile");
+    if (c.choice != nullptr) keys["FrictionChoice"] = c.choice;
+    if (c.roughnessMap) keys["RoughnessTopoFile"] = roughness;
+    if (c.vegetationTable) keys["Veg2FFile"] = vegetationF;
+    world.reset();  // a settings store keeps the keys of earlier loads
+    try {
+      build();
+      ADD_FAILURE() << "no exception";
+    } catch (const TException& e) {
+      EXPECT_EQ(e.message().str(), c.message);
+    }
+  }
+}
+
+TEST_F(WorldBuildTest, CoastAndRiverFactors) {
+  // The water at (1, 1) makes coasts of its eight neighbours; rivers cross (1, 2), a coast
+  // cell, and (2, 3), an inland cell.
+  map("PresVegetationFile", gridText({"1 1 1 1 1", "1 -9999 1 1 1", "1 1 1 1 1", "1 1 1 1 1"}, 5));
+  map("HydroFile", gridText({"-9999 -9999 -9999 -9999 -9999", "-9999 -9999 1 -9999 -9999",
+                             "-9999 -9999 -9999 1 -9999", "-9999 -9999 -9999 -9999 -9999"},
+                            5));
+  table("Veg2KFile", "1 5\n");
+  keys["CoastCarCapChangeFactor"] = "0.5";
+  keys["CoastFrictionChangeFactor"] = "1.5";
+  keys["RiverCarCapChangeFactor"] = "3";
+  keys["RiverFrictionChangeFactor"] = "0.5";
+  ASSERT_EQ(build(), 1) << log.str();
+
+  ASSERT_TRUE(world->cellAt(1, 2)->coast);
+  ASSERT_TRUE(world->cellAt(1, 2)->river);
+  EXPECT_EQ(stateAt(1, 2).K, 2);  // trunc(5 x 0.5), and no river factor on a coast
+  EXPECT_FLOAT_EQ(stateAt(1, 2).F, 0.75f);
+  EXPECT_EQ(stateAt(0, 0).K, 2);
+  EXPECT_FLOAT_EQ(stateAt(0, 0).F, 0.75f);
+  ASSERT_FALSE(world->cellAt(2, 3)->coast);
+  EXPECT_EQ(stateAt(2, 3).K, 15);
+  EXPECT_FLOAT_EQ(stateAt(2, 3).F, 0.25f);
+  EXPECT_EQ(stateAt(3, 4).K, 5);
+  EXPECT_FLOAT_EQ(stateAt(3, 4).F, 0.5f);
+}
+
+TEST_F(WorldBuildTest, CoastAdaptationClosesInlandCells) {
+  map("PresVegetationFile", gridText({"1 1 1 1", "1 -9999 1 1", "1 1 1 1"}, 4));
+  table("Veg2KFile", "1 5\n");
+  keys["CoastAdaptationDuration"] = "1000";
+  ASSERT_EQ(build(), 1) << log.str();
+  for (const cell& c : world->cells()) EXPECT_EQ(c.isAccessible, c.coast);
+  EXPECT_FALSE(world->cellAt(0, 3)->isAccessible);
+  world->openAll();
+  EXPECT_TRUE(world->cellAt(0, 3)->isAccessible);
+}
+
+TEST_F(WorldBuildTest, LgmMapDecidesLandAndCarryingCapacity) {
+  map("PresVegetationFile", gridText({"-9999 1", "1 1"}, 2));
+  map("LGMVegetationFile", gridText({"2 2", "-9999 2"}, 2));
+  map("RoughnessTopoFile", gridText({"0.1 -0.2", "0.3 0.4"}, 2));
+  table("Veg2KFile", "1 10\n2 20\n");
+  keys["FrictionChoice"] = "1";
+  ASSERT_EQ(build(), 1) << log.str();
+  EXPECT_NE(world->cellAt(0, 0), nullptr);  // land only at the glacial maximum
+  EXPECT_EQ(world->cellAt(1, 0), nullptr);
+  for (const State& s : world->states(0)) EXPECT_EQ(s.K, 20);
+  ASSERT_EQ(world->roughnessMatrix().size(), 4u);
+  EXPECT_FLOAT_EQ(world->roughnessMatrix()[1], 0.2f);
+  EXPECT_FLOAT_EQ(world->roughnessMatrix()[2], 0.0f);  // a water position
+}
+
+TEST_F(WorldBuildTest, SpecialModel35NeedsClass777InOneVegetationMap) {
+  keys["ChosenDemographicModel"] = "35";
+  map("PresVegetationFile", gridText({"1 1", "1 1"}, 2));
+  table("Veg2KFile", "1 10\n777 30\n");
+  try {
+    build();
+    ADD_FAILURE() << "no exception";
+  } catch (const TException& e) {
+    EXPECT_EQ(e.message().str(),
+              "Error: no demes with VegID=777 are found in the PPot or LGM vegetation maps. This "
+              "is required with special model no. 35");
+  }
+  map("LGMVegetationFile", gridText({"1 777", "1 1"}, 2));
+  ASSERT_EQ(build(), 1) << log.str();
+  EXPECT_TRUE(world->presentClass777().empty());
+  ASSERT_EQ(world->lgmClass777().size(), 1u);
+  EXPECT_EQ(world->lgmClass777()[0], world->cellAt(0, 1));
+}
+
+TEST_F(WorldBuildTest, SourcesArePlacedByCoordinates) {
+  map("PresVegetationFile", gridText({"1 -9999 1", "1 1 1"}, 3, -9999, 100.0, 50.0, 10.0));
+  table("Veg2KFile", "1 10\n");
+  ASSERT_EQ(build(), 1) << log.str();
+  log.str("");
+  EXPECT_EQ(world->readGeoPopDensity("A", 100.0f, 50.0f), world->cellAt(1, 0));
+  EXPECT_EQ(world->readGeoPopDensity("B", 129.9f, 69.9f), world->cellAt(0, 2));
+  EXPECT_EQ(log.str(), "");
+  EXPECT_EQ(world->readGeoPopDensity("W", 115.0f, 65.0f), nullptr);
+  EXPECT_EQ(world->readGeoPopDensity("E", 130.0f, 55.0f), nullptr);
+  EXPECT_EQ(log.str(),
+            "ERROR: {ImportExportUtils::readGeoPopDensity(...)} [the population 'W' is on "
+            "water!]\n"
+            " ERROR: {ImportExportUtils::readGeoPopDensity(...)} [the population 'E' is out of "
+            "World coordinates!]\n");
+}
+
+TEST_F(WorldBuildTest, VegetationMapProblemsStopTheConstructionWithTheirBoxes) {
+  table("Veg2KFile", "1 10\n");
+  keys["PresVegetationFile"] = dir.path("missing.asc");
+  EXPECT_EQ(build(), 0);
+  ASSERT_EQ(window.boxes.size(), 1u);
+  EXPECT_EQ(window.boxes[0].text, "Cannot read the input vegetation map");
+  EXPECT_EQ(window.boxes[0].caption, "ERROR: reading input maps");
+  EXPECT_NE(log.str().find(dir.path("missing.asc")), std::string::npos);
+  EXPECT_FALSE(world->isBuilt());
+
+  // A header announcing 900 million cells over a few bytes is refused before any allocation.
+  window.boxes.clear();
+  map("PresVegetationFile",
+      "ncols 30000\nnrows 30000\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value -1\n1 1\n");
+  EXPECT_EQ(build(), 0);
+  ASSERT_EQ(window.boxes.size(), 1u);
+  EXPECT_EQ(window.boxes[0].text,
+            "A problem occurs with the reading of the input maps, please see winfriction.log for "
+            "more details");
+  EXPECT_NE(log.str().find("too few to hold them"), std::string::npos);
+  EXPECT_EQ(world->numberOfCells(), 0);
+  EXPECT_EQ(world->nrows(), 0);
+}
+
+TEST_F(WorldBuildTest, LaterMapProblemsStopTheConstruction) {
+  map("PresVegetationFile", gridText({"1 1 1", "1 1 1"}, 3));
+  table("Veg2KFile", "1 10\n");
+  struct Case {
+    std::string altitude;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {gridText({"1 1 1"}, 3),
+       "      ERROR: the number of rows is not equal among all input maps}"},
+      {gridText({"1 1 1", "1 1    "}, 3), "reading stopped at row 1, column 2"},
+      {gridText({"1 1 1", "1 1 zz"}, 3), "the value 'zz' at row 1, column 2"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expected);
+    window.boxes.clear();
+    map("AltitudeTopoFile", c.altitude);
+    EXPECT_EQ(build(), 0);
+    EXPECT_NE(log.str().find(c.expected), std::string::npos) << log.str();
+    ASSERT_EQ(window.boxes.size(), 1u);
+    EXPECT_EQ(window.boxes[0].caption, "ERROR: reading input maps");
+    EXPECT_FALSE(world->isBuilt());
+  }
+}
+
+TEST_F(WorldBuildTest, NegativeEndTimeIsRefused) {
+  map("PresVegetationFile", gridText({"1 1"}, 2));
+  table("Veg2KFile", "1 10\n");
+  keys["EndTime"] = "-5";
+  EXPECT_EQ(build(), 0);
+  EXPECT_NE(log.str().find("[EndTime is -5; the number of generations"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace orvantis
