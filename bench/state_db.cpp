@@ -1,0 +1,119 @@
+// Demographic database: writing a 200 × 200-cell run of 1000 generations the way the forward loop
+// does (phase 1: arrivals into the neighbours, phase 2: sizes), and the backward walk's reads.
+
+#include "world/state_db.h"
+
+#include <benchmark/benchmark.h>
+
+#include <sstream>
+
+#include "foundation/run_context.h"
+#include "foundation/window_services.h"
+
+namespace orvantis {
+namespace {
+
+constexpr int kSide = 200;
+constexpr int kEndTime = 1000;
+
+struct Fixture {
+  Fixture() : context(log, window), db(context, kSide, kSide) {
+    for (int c = 0; c < kSide * kSide; ++c) db.addEntry(c, nullptr);
+    for (int r = 0; r < kSide; ++r) {
+      for (int c = 0; c < kSide; ++c) {
+        db.setNeighbours(r * kSide + c, r > 0 ? (r - 1) * kSide + c : -1,
+                         r + 1 < kSide ? (r + 1) * kSide + c : -1,
+                         c + 1 < kSide ? r * kSide + c + 1 : -1, c > 0 ? r * kSide + c - 1 : -1);
+      }
+    }
+  }
+  std::ostringstream log;
+  TSilentWindow window;
+  TRunContext context;
+  StateDB db;
+};
+
+void writeRun(StateDB& db) {
+  const int cells = kSide * kSide;
+  for (int g = 0; g <= kEndTime; ++g) {
+    TGenerationRow row = db.generationRow(g);
+    for (int c = 0; c < cells; ++c) {
+      const int sent = (c + g) & 7;
+      row.recordMigrants(c, 0, sent, sent + 1, sent + 2, sent + 3);
+    }
+    for (int c = 0; c < cells; ++c) row.set_N(c, 0, (c * 7 + g) & 0x3FFF);
+  }
+}
+
+void BM_WriteRun(benchmark::State& state) {
+  Fixture f;
+  const bool shortInt = state.range(0) == 16;
+  for (auto _ : state) {
+    if (f.db.AllocateStateDBMemory(kEndTime, 1, shortInt) != 1) {
+      state.SkipWithError("allocation refused");
+      return;
+    }
+    f.db.beginRun(false);
+    writeRun(f.db);
+    benchmark::DoNotOptimize(f.db.get_N(kSide + 1, 0, kEndTime));
+    benchmark::ClobberMemory();
+  }
+  state.counters["db_bytes"] = static_cast<double>(f.db.rawSizeBytes());
+  state.counters["values_per_s"] = benchmark::Counter(
+      static_cast<double>(state.iterations()) * kSide * kSide * (kEndTime + 1) * 5,
+      benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_WriteRun)->Arg(32)->Arg(16)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A repeated run on the same built world: the block is already backed, so this is the cost of
+// the writes alone.
+void BM_RewriteRun(benchmark::State& state) {
+  Fixture f;
+  if (f.db.AllocateStateDBMemory(kEndTime, 1, state.range(0) == 16) != 1) {
+    state.SkipWithError("allocation refused");
+    return;
+  }
+  writeRun(f.db);
+  for (auto _ : state) {
+    f.db.beginRun(false);
+    writeRun(f.db);
+    benchmark::DoNotOptimize(f.db.get_N(kSide + 1, 0, kEndTime));
+    benchmark::ClobberMemory();
+  }
+  state.counters["db_bytes"] = static_cast<double>(f.db.rawSizeBytes());
+}
+BENCHMARK(BM_RewriteRun)->Arg(32)->Arg(16)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The coalescent's pattern: 400 demes scattered over the grid, each reading its size at g and
+// g − 1 and its four arrivals at g, from EndTime down to 1.
+void BM_BackwardReads(benchmark::State& state) {
+  Fixture f;
+  if (f.db.AllocateStateDBMemory(kEndTime, 1, state.range(0) == 16) != 1) {
+    state.SkipWithError("allocation refused");
+    return;
+  }
+  writeRun(f.db);
+  int demes[400];
+  for (int k = 0; k < 400; ++k) demes[k] = (k * 7919) % (kSide * kSide);
+  for (auto _ : state) {
+    long sum = 0;
+    for (int g = kEndTime; g >= 1; --g) {
+      for (int c : demes) {
+        sum += f.db.get_N(c, 0, g) - f.db.get_N(c, 0, g - 1);
+        sum += f.db.get_migrFromNeighbour(c, 0, FromSide::North, g);
+        sum += f.db.get_migrFromNeighbour(c, 0, FromSide::South, g);
+        sum += f.db.get_migrFromNeighbour(c, 0, FromSide::East, g);
+        sum += f.db.get_migrFromNeighbour(c, 0, FromSide::West, g);
+      }
+    }
+    benchmark::DoNotOptimize(sum);
+  }
+  state.counters["reads_per_s"] = benchmark::Counter(
+      static_cast<double>(state.iterations()) * kEndTime * 400 * 6, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_BackwardReads)->Arg(32)->Arg(16)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+}  // namespace
+}  // namespace orvantis
+
+BENCHMARK_MAIN();

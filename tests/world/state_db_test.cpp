@@ -1,0 +1,327 @@
+#include "world/state_db.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "foundation/run_context.h"
+#include "settings/settings.h"
+#include "support/recording_window.h"
+#include "world/memory_budget.h"
+
+namespace orvantis {
+namespace {
+
+int countOccurrences(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+// A 2 × 3 grid, all land, cell index = 3·row + column:
+//   0 1 2
+//   3 4 5
+class StateDbTest : public ::testing::Test {
+ protected:
+  StateDbTest() : context(log, window), db(context, kRows, kCols) {
+    for (int c = 0; c < kRows * kCols; ++c) EXPECT_NE(db.addEntry(c, nullptr), nullptr);
+    for (int r = 0; r < kRows; ++r) {
+      for (int c = 0; c < kCols; ++c) {
+        EXPECT_TRUE(db.setNeighbours(at(r, c), r > 0 ? at(r - 1, c) : -1,
+                                     r + 1 < kRows ? at(r + 1, c) : -1,
+                                     c + 1 < kCols ? at(r, c + 1) : -1, c > 0 ? at(r, c - 1) : -1));
+      }
+    }
+  }
+  static int at(int row, int column) { return row * kCols + column; }
+
+  static constexpr int kRows = 2;
+  static constexpr int kCols = 3;
+  std::ostringstream log;
+  testing::RecordingWindow window;
+  TRunContext context;
+  StateDB db;
+};
+
+TEST_F(StateDbTest, ShortValuesReadBackAndSaturateWithOneWarningPerRun) {
+  ASSERT_EQ(db.AllocateStateDBMemory(10, 2, true), 1);
+  ASSERT_EQ(db.beginRun(false), 1);
+  db.set_N(1, 0, 2, 30000);
+  db.set_N(2, 0, 2, -30000);
+  EXPECT_EQ(db.get_N(1, 0, 2), 30000);
+  EXPECT_EQ(db.get_N(2, 0, 2), -30000);
+  EXPECT_EQ(log.str(), "");
+
+  db.entry(4)->setPosition(1, 1);
+  db.set_N(4, 1, 3, 40000);
+  db.generationRow(5).set_migrBetweenDemes(0, 0, 1, 70000);
+  db.set_N(3, 0, 6, -40000);
+  EXPECT_EQ(db.get_N(4, 1, 3), 32767);
+  EXPECT_EQ(db.get_migrBetweenDemes(0, 0, 1, 5), 32767);
+  EXPECT_EQ(db.get_N(3, 0, 6), -32768);
+  EXPECT_EQ(db.saturatedValues(), 3);
+  EXPECT_EQ(log.str(),
+            "WARNING{StateDB::store}: [cell 4 (column 1, row 1), size of population 1, generation "
+            "3: value 40000 does not fit in 16 bits (AllowShortIntForNumberOfIndividuals=1) and is "
+            "stored as 32767; later values out of range are clamped without warning]\n");
+
+  // The next run warns again, once, about its own first value.
+  ASSERT_EQ(db.beginRun(false), 1);
+  db.recordMigrants(7, 1, 0, 0, 0, 0, 99999);  // west neighbour 0 receives from the east
+  EXPECT_EQ(db.get_migrFromNeighbour(0, 0, FromSide::East, 7), 32767);
+  EXPECT_EQ(countOccurrences(log.str(), "WARNING{StateDB::store}"), 2);
+  EXPECT_NE(log.str().find("[cell 0, arrivals from the east of population 0, generation 7"),
+            std::string::npos);
+  EXPECT_EQ(db.saturatedValues(), 1);
+}
+
+TEST_F(StateDbTest, WideValuesAreNotClampedAndHalveMemoryWhenShort) {
+  ASSERT_EQ(db.AllocateStateDBMemory(9, 1, false), 1);
+  db.set_N(5, 0, 9, 40000);
+  db.set_N(5, 0, 8, INT_MIN);
+  EXPECT_EQ(db.get_N(5, 0, 9), 40000);
+  EXPECT_EQ(db.get_N(5, 0, 8), INT_MIN);
+  EXPECT_EQ(db.saturatedValues(), 0);
+  EXPECT_EQ(db.rawSizeBytes(), 6u * 5 * 4 * 10);
+  ASSERT_EQ(db.AllocateStateDBMemory(9, 1, true), 1);
+  EXPECT_EQ(db.rawSizeBytes(), 6u * 5 * 2 * 10);
+  EXPECT_EQ(db.get_N(5, 0, 9), 0) << "a new allocation starts from zeros";
+}
+
+TEST(FlowSlots, FollowTheSlotArithmeticAndCoverEveryPairOnce) {
+  EXPECT_EQ(flowSlot(0, 1, 2), 0);
+  EXPECT_EQ(flowSlot(1, 0, 2), 1);
+  EXPECT_EQ(flowSlot(1, 1, 2), -1);
+  EXPECT_EQ(flowSlot(0, 2, 2), -1);
+  EXPECT_EQ(flowSlot(-1, 0, 2), -1);
+  for (int n = 2; n <= 4; ++n) {
+    std::vector<int> uses(static_cast<std::size_t>(n * (n - 1)), 0);
+    for (int i = 0; i < n; ++i) {
+      for (int j = 0; j < n; ++j) {
+        const int slot = flowSlot(i, j, n);
+        if (i == j) continue;
+        ASSERT_GE(slot, 0);
+        ASSERT_LT(slot, n * (n - 1));
+        ++uses[static_cast<std::size_t>(slot)];
+      }
+    }
+    for (int u : uses) EXPECT_EQ(u, 1) << "n = " << n;
+  }
+}
+
+TEST_F(StateDbTest, FlowsKeepTheirOwnSlotsAndRefuseTheSamePopulation) {
+  ASSERT_EQ(db.AllocateStateDBMemory(4, 2, false), 1);
+  StateOfDemes& e = *db.entry(2);
+  e.set_migrBetweenDemes(0, 1, 11, 3);
+  e.set_migrBetweenDemes(1, 0, 22, 3);
+  EXPECT_EQ(e.get_migrBetweenDemes(0, 1, 3), 11);
+  EXPECT_EQ(e.get_migrBetweenDemes(1, 0, 3), 22);
+  EXPECT_EQ(e.flow(0)[3], 11);
+  EXPECT_EQ(e.flow(1)[3], 22);
+  EXPECT_EQ(e.get_N(0, 3), 0) << "flows must not overwrite the series";
+  EXPECT_EQ(e.get_N(1, 3), 0);
+
+  e.set_migrBetweenDemes(1, 1, 5, 3);
+  EXPECT_EQ(e.get_migrBetweenDemes(0, 0, 3), 0);
+  EXPECT_EQ(log.str(),
+            "StateOfDemes::set_migrBetweenDemes(const int& i, const int& j): Try to set a "
+            "migration between the same deme (i=j!!!)\n"
+            "StateOfDemes::get_migrBetweenDemes(const int& i, const int& j): Try to get a "
+            "migration between the same deme (i=j!!!)\n");
+  log.str("");
+  EXPECT_EQ(e.get_migrBetweenDemes(0, 2, 3), 0) << "no third population";
+  EXPECT_NE(log.str().find("no such population (i=0, j=2, 2 population(s))"), std::string::npos);
+}
+
+TEST_F(StateDbTest, QueriesReadWhatTheForwardLoopWrote) {
+  ASSERT_EQ(db.AllocateStateDBMemory(3, 1, false), 1);
+  ASSERT_EQ(db.beginRun(true), 1);
+  TGenerationRow row = db.generationRow(2);
+  for (int c = 0; c < 6; ++c) row.recordZeroMigrants(c, 0);
+  // Cell 4 (bottom middle) sends 1 north, 2 south (no such neighbour), 3 east, 4 west.
+  row.recordMigrants(4, 0, 1, 2, 3, 4);
+  for (int c = 0; c < 6; ++c) row.set_N(c, 0, 100 + c);
+  ASSERT_EQ(db.add_LDDMigrants(0, 0, 2, 5, 1), 1);
+  ASSERT_EQ(db.add_LDDMigrants(2, 0, 2, 3, 1), 1);
+  ASSERT_EQ(db.add_LDDMigrants(0, 0, 2, 4, 2), 1);
+  ASSERT_EQ(db.add_LDDMigrants(0, 0, 1, 3, 1), 1);
+
+  EXPECT_EQ(db.get_migrFromNeighbour(1, 0, FromSide::South, 2), 1);
+  EXPECT_EQ(db.get_migrFromNeighbour(5, 0, FromSide::West, 2), 3);
+  EXPECT_EQ(db.get_migrFromNeighbour(3, 0, FromSide::East, 2), 4);
+  EXPECT_EQ(db.get_migrFromNeighbour(5, 0, TDirection::West, 2), 3);
+  for (int c = 0; c < 6; ++c) {
+    EXPECT_EQ(db.get_N(c, 0, 2), 100 + c);
+    EXPECT_EQ(db.get_migrFromNeighbour(c, 0, FromSide::North, 2), 0) << c;
+    EXPECT_EQ(db.get_N(c, 0, 1), 0) << "other generations untouched";
+    EXPECT_EQ(db.get_N(c, 0, 3), 0);
+  }
+
+  std::vector<std::pair<int, int>> pairs;
+  for (const TLDDMigrant& m : db.get_LDDMigrants(0, 0, 2)) pairs.push_back({m.sourceCell, m.count});
+  EXPECT_EQ(pairs, (std::vector<std::pair<int, int>>{{5, 1}, {4, 2}})) << "arrival order kept";
+  EXPECT_EQ(db.get_LDDMigrants(0, 0, 2).totalCount(), 3);
+  EXPECT_EQ(db.get_LDDMigrants(2, 0, 2).size(), 1);
+  EXPECT_TRUE(db.get_LDDMigrants(1, 0, 2).empty());
+  EXPECT_EQ(db.get_LDDMigrants(0, 0, 1).size(), 1);
+
+  // The views show the same numbers.
+  const StatesOfCell five = db.entry(5)->population(0);
+  EXPECT_EQ(five.size().count(), 4);
+  EXPECT_EQ(five.size()[2], 105);
+  EXPECT_EQ(five.fromWest()[2], 3);
+  EXPECT_EQ(db.entry(0)->get_LDDMigrants(0, 2).size(), 2);
+  std::string problem;
+  EXPECT_TRUE(db.verify(&problem)) << problem;
+
+  // A repeated run starts from empty long-distance lists.
+  ASSERT_EQ(db.beginRun(true), 1);
+  EXPECT_TRUE(db.get_LDDMigrants(0, 0, 2).empty());
+  EXPECT_TRUE(db.verify(&problem)) << problem;
+}
+
+TEST_F(StateDbTest, LongDistanceListsRefuseInvalidMigrationsAndWorkWithoutBeginRun) {
+  ASSERT_EQ(db.AllocateStateDBMemory(2, 1, true), 1);
+  EXPECT_EQ(db.add_LDDMigrants(1, 0, 1, 4, 1), 1) << "the lists are created on first use";
+  EXPECT_EQ(db.add_LDDMigrants(1, 0, 1, 6, 1), 0);
+  EXPECT_EQ(db.add_LDDMigrants(1, 0, 3, 4, 1), 0);
+  EXPECT_EQ(db.add_LDDMigrants(1, 1, 1, 4, 1), 0);
+  EXPECT_EQ(db.add_LDDMigrants(1, 0, 1, 4, 0), 0);
+  EXPECT_EQ(countOccurrences(log.str(), "ERROR{StateDB::add_LDDMigrants}: [invalid"), 4);
+  EXPECT_EQ(db.get_LDDMigrants(1, 0, 1).size(), 1);
+}
+
+TEST_F(StateDbTest, GenerationZeroInitialisesPositionSizeArrivalsAndFlows) {
+  ASSERT_EQ(db.AllocateStateDBMemory(5, 2, false), 1);
+  db.generationRow(0).setArrival(1, 1, FromSide::West, 9);
+  db.generationRow(0).set_migrBetweenDemes(0, 1, 0, 9);
+  for (int c = 0; c < 6; ++c) {
+    db.entry(c)->initialiseGenerationZero(c % kCols, c / kCols, 1, c == 0 ? 50 : 0, true);
+  }
+  EXPECT_EQ(db.entry(5)->column(), 2);
+  EXPECT_EQ(db.entry(5)->row(), 1);
+  EXPECT_EQ(db.get_N(0, 1, 0), 50);
+  EXPECT_EQ(db.get_migrFromNeighbour(1, 1, FromSide::West, 0), 0);
+  EXPECT_EQ(db.get_migrBetweenDemes(0, 1, 0, 0), 0);
+  std::string problem;
+  EXPECT_TRUE(db.verify(&problem)) << problem;
+}
+
+TEST_F(StateDbTest, VerifyFindsInconsistentData) {
+  ASSERT_EQ(db.AllocateStateDBMemory(2, 1, false), 1);
+  std::string problem;
+  ASSERT_TRUE(db.verify(&problem)) << problem;
+
+  db.generationRow(1).setArrival(0, 0, FromSide::North, 3);  // cell 0 has no north neighbour
+  EXPECT_FALSE(db.verify(&problem));
+  EXPECT_EQ(problem,
+            "arrivals from the north of population 0 without such a neighbour (cell 0, "
+            "generation 1)");
+  db.generationRow(1).setArrival(0, 0, FromSide::North, 0);
+
+  db.set_N(3, 0, 2, -1);
+  EXPECT_FALSE(db.verify(&problem));
+  EXPECT_EQ(problem, "negative size of population 0 (cell 3, generation 2)");
+  db.set_N(3, 0, 2, 0);
+
+  ASSERT_TRUE(db.setNeighbours(0, -1, 3, 2, -1));  // cell 2 does not name 0 as its west
+  EXPECT_FALSE(db.verify(&problem));
+  EXPECT_EQ(problem, "cells 0 and 2 are not each other's neighbours");
+  EXPECT_FALSE(db.setNeighbours(0, -1, 3, 6, -1)) << "not an entry";
+  EXPECT_FALSE(db.setNeighbours(0, -1, 0, 1, -1)) << "not its own neighbour";
+}
+
+TEST_F(StateDbTest, EntriesAreAppendedInOrderAndOnlyBeforeAllocation) {
+  EXPECT_EQ(db.addEntry(7, nullptr), nullptr);
+  EXPECT_EQ(db.addEntry(5, nullptr), nullptr);
+  EXPECT_EQ(db.numEntries(), 6);
+  ASSERT_EQ(db.AllocateStateDBMemory(1, 1, false), 1);
+  EXPECT_EQ(db.addEntry(6, nullptr), nullptr);
+  EXPECT_EQ(db.numEntries(), 6);
+  EXPECT_EQ(db.entry(3)->column(), -1);
+}
+
+TEST_F(StateDbTest, EndTimeZeroHoldsGenerationZeroOnly) {
+  ASSERT_EQ(db.AllocateStateDBMemory(0, 1, false), 1);
+  EXPECT_EQ(db.endTime(), 0);
+  EXPECT_EQ(db.rawSizeBytes(), 6u * 5 * 4);
+  db.set_N(2, 0, 0, 77);
+  EXPECT_EQ(db.get_N(2, 0, 0), 77);
+  EXPECT_EQ(db.entry(2)->population(0).size().count(), 1);
+}
+
+TEST_F(StateDbTest, ImpossibleShapesAreRefused) {
+  EXPECT_EQ(db.AllocateStateDBMemory(-1, 1, false), 0);
+  EXPECT_EQ(db.AllocateStateDBMemory(10, 0, false), 0);
+  EXPECT_EQ(db.AllocateStateDBMemory(INT_MAX, 1, true), 0);
+  EXPECT_FALSE(db.isAllocated());
+  EXPECT_EQ(countOccurrences(log.str(), "ERROR{StateDB::AllocateStateDBMemory}: [cannot store"), 3);
+  EXPECT_TRUE(window.boxes.empty());
+}
+
+TEST(StateDbMemory, RefusesAnAbsurdAllocationWithTheMessageAndBox) {
+  std::ostringstream log;
+  testing::RecordingWindow window;
+  TRunContext context(log, window);
+  StateDB db(context, 100, 100);
+  for (int c = 0; c < 10000; ++c) ASSERT_NE(db.addEntry(c, nullptr), nullptr);
+  ASSERT_EQ(db.AllocateStateDBMemory(5, 1, false), 1);
+
+  // 10 000 cells × 2 populations × 12 values × 4 bytes × (2e9 generations) ≈ 1e15 bytes.
+  std::uint64_t bytes = 0;
+  ASSERT_TRUE(StateDB::requiredBytes(10000, 2000000000, 2, false, bytes));
+  EXPECT_EQ(bytes, 10000ull * 12 * 4 * 2000000001ull);
+  EXPECT_EQ(db.AllocateStateDBMemory(2000000000, 2, false), 0);
+  EXPECT_FALSE(db.isAllocated()) << "the earlier allocation is released, not half kept";
+  EXPECT_EQ(db.rawSizeBytes(), 0u);
+
+  const std::string text = log.str();
+  EXPECT_EQ(text.rfind("ERROR{TimeStoFull::AllocateTimeStoFullMemory}: Cannot allocate memory!\n"
+                       "\tThe demographic database needs 960000000480000 bytes (10000 cells, 2 "
+                       "population(s), generations 0 to 2000000000, 32-bit values)",
+                       0),
+            0u);
+  EXPECT_NE(text.find("set AllowShortIntForNumberOfIndividuals=1 or shorten the run (EndTime)."),
+            std::string::npos);
+  ASSERT_EQ(window.boxes.size(), 1u);
+  EXPECT_EQ(window.boxes[0].caption, "ERROR: memory allocation");
+  EXPECT_NE(window.boxes[0].text.find("960000000480000 bytes"), std::string::npos);
+}
+
+TEST_F(StateDbTest, MemoryCeilingIsHonouredToTheByte) {
+  db.setMemoryCeiling(6 * 5 * 2 * 101);
+  EXPECT_EQ(db.AllocateStateDBMemory(100, 1, true), 1);
+  EXPECT_EQ(db.AllocateStateDBMemory(101, 1, true), 0);
+  EXPECT_NE(log.str().find("needs 6120 bytes (6 cells, 1 population(s), generations 0 to 101, "
+                           "16-bit values) but only 6060 bytes are available: shorten the run "
+                           "(EndTime)."),
+            std::string::npos);
+  // No room left for the long-distance lists either.
+  ASSERT_EQ(db.AllocateStateDBMemory(100, 1, true), 1);
+  EXPECT_EQ(db.beginRun(true), 0);
+  EXPECT_NE(log.str().find("ERROR{StateDB::reserveLDDLists}"), std::string::npos);
+  EXPECT_EQ(db.add_LDDMigrants(0, 0, 1, 1, 1), 0);
+  EXPECT_EQ(window.boxes.size(), 2u) << "one box per refusal, not one per migrant";
+}
+
+TEST(StateDbMemory, ProbeAndOverflowCheck) {
+  EXPECT_GT(availableMemoryBytes(), 0u);
+  std::uint64_t bytes = 0;
+  EXPECT_FALSE(StateDB::requiredBytes(INT_MAX, INT_MAX, kMaxPopulations, false, bytes));
+}
+
+TEST(StateDbSettings, ShortIntegersOnlyWhenTheKeyIsOne) {
+  std::ostringstream log;
+  TSettings settings(log);
+  EXPECT_FALSE(StateDB::shortIntRequested(settings));
+  settings.setValue("AllowShortIntForNumberOfIndividuals", 0);
+  EXPECT_FALSE(StateDB::shortIntRequested(settings));
+  settings.setValue("AllowShortIntForNumberOfIndividuals", 1);
+  EXPECT_TRUE(StateDB::shortIntRequested(settings));
+}
+
+}  // namespace
+}  // namespace orvantis
