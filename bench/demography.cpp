@@ -1,0 +1,167 @@
+// Throughput and memory of the forward demographic simulation on three landscapes:
+//   A  200 x 200 land cells, K = 100, F = 0.5, one source of 50 at the centre, EndTime 1000,
+//      model 1 (even migrants);
+//   B  the same under model 3 (stochastic migrants);
+//   C  1000 x 1000 cells, EndTime 200, 16-bit database, model 1.
+// Growth rate 0.5, migration rate 0.2. The world is built from files written to a scratch
+// directory, exactly as a study would be; the figures cover SimulateWorld (database writes
+// included). Run one scenario per process so that the peak resident memory is that scenario's:
+//   bench_demography A|B|C [warm]
+// With "warm" the database pages are touched before the run, which separates the cost of the
+// simulation from the kernel's first-touch zeroing of the database's memory.
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "foundation/run_context.h"
+#include "foundation/window_services.h"
+#include "world/simulate_world.h"
+#include "world/world.h"
+
+namespace {
+
+struct Scenario {
+  const char* name;
+  int side;
+  int endTime;
+  int model;
+  bool shortInt;
+};
+
+constexpr Scenario kScenarios[] = {
+    {"A", 200, 1000, 1, false},
+    {"B", 200, 1000, 3, false},
+    {"C", 1000, 200, 1, true},
+};
+
+std::string writeFile(const std::filesystem::path& dir, const std::string& name,
+                      const std::string& content) {
+  const std::filesystem::path p = dir / name;
+  std::ofstream(p) << content;
+  return p.string();
+}
+
+double threadCpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
+
+double currentResidentMiB() {
+  long pages = 0;
+  long resident = 0;
+  if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(f);
+  }
+  return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) /
+         (1024.0 * 1024.0);
+}
+
+double peakResidentMiB() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
+}
+
+int runScenario(const Scenario& s, bool warm) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                    ("orvantis_bench_demography_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+
+  std::string grid = "ncols " + std::to_string(s.side) + "\nnrows " + std::to_string(s.side) +
+                     "\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value -9999\n";
+  std::string row;
+  for (int c = 0; c < s.side; ++c) row += "1 ";
+  row += "\n";
+  for (int r = 0; r < s.side; ++r) grid += row;
+  const double centre = s.side / 2 + 0.5;
+  std::ostringstream sources;
+  sources << "1\ncentre 50 " << centre << " " << centre << " 0 0 0 0 0 0\n";
+  std::ostringstream settings;
+  settings << "DoublePopulationMode=0\nChosenDemographicModel=" << s.model
+           << "\nEndTime=" << s.endTime << "\nGenerationTime=25\nGrowthRate=0.5\n"
+           << "MigrationRate=0.2\nAllowShortIntForNumberOfIndividuals=" << (s.shortInt ? 1 : 0)
+           << "\nPresVegetationFile=" << writeFile(dir, "veg.asc", grid) << "\nVeg2KFile="
+           << writeFile(dir, "veg2k.txt", "1\n0 " + writeFile(dir, "k.txt", "1 100 grass\n"))
+           << "\nPopDensityFile=" << writeFile(dir, "sources.txt", sources.str()) << "\n";
+  const std::string settingsPath = writeFile(dir, "settings.txt", settings.str());
+  grid.clear();
+  grid.shrink_to_fit();
+
+  std::ofstream log(dir / "bench.log");
+  orvantis::TSilentWindow window;
+  orvantis::TRunContext context(log, window);
+  std::ostringstream randomOutput;
+  context.random.setOutput(randomOutput);
+  context.random.setFixedSeed(1);
+  int status = 1;
+  {
+    orvantis::World world(context);
+    world.settings().reset();
+    world.settings().load(settingsPath.c_str());
+    world.settings().fillTables();
+    if (world.BuildWorld() != 1) {
+      std::cerr << "BuildWorld failed; see " << (dir / "bench.log") << "\n";
+      return 1;
+    }
+    const double builtPeak = peakResidentMiB();
+    const double builtResident = currentResidentMiB();
+    if (warm) {
+      // Touch every page of the database first, so that the run measures the simulation with
+      // its writes but without the kernel's zeroing of fresh pages.
+      orvantis::StateDB& db = world.database();
+      for (int t = 0; t <= db.endTime(); ++t) {
+        for (int i = 0; i < db.numEntries(); i += 64) db.set_N(i, 0, t, 0);
+      }
+    }
+    float seconds = 0.0f;
+    const double cpuStart = threadCpuSeconds();
+    if (orvantis::SimulateWorld(world, seconds) != 1) {
+      std::cerr << "SimulateWorld failed; see " << (dir / "bench.log") << "\n";
+      return 1;
+    }
+    const double cpu = threadCpuSeconds() - cpuStart;
+    long occupied = 0;
+    for (const orvantis::State& state : world.states(0)) occupied += state._N_POP > 0;
+    const double cellGenerations = static_cast<double>(world.numberOfCells()) * s.endTime;
+    const double rawMiB = static_cast<double>(world.database().rawSizeBytes()) / (1024.0 * 1024.0);
+    const double peak = peakResidentMiB();
+    const double budget = 1.1 * rawMiB + 64.0;
+    std::printf(
+        "scenario %s%s: %d cells x %d generations, model %d, %s database\n"
+        "  SimulateWorld %.3f s wall, %.3f s cpu: %.1f million cell-generations/s (wall), %.1f "
+        "(cpu); %ld cells occupied at the end\n"
+        "  after BuildWorld: resident %.1f MiB, peak %.1f MiB\n"
+        "  database %.1f MiB, peak resident %.1f MiB, budget (1.1 x database + 64 MiB) %.1f MiB"
+        " -> %s\n",
+        s.name, warm ? " (database pages touched beforehand)" : "", world.numberOfCells(),
+        s.endTime, s.model, s.shortInt ? "16-bit" : "32-bit", seconds, cpu,
+        cellGenerations / seconds / 1e6, cellGenerations / cpu / 1e6, occupied, builtResident,
+        builtPeak, rawMiB, peak, budget, peak <= budget ? "within" : "OVER");
+  }
+  std::filesystem::remove_all(dir);
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2 || argc > 3 || (argc == 3 && std::string(argv[2]) != "warm")) {
+    std::cerr << "usage: " << argv[0] << " A|B|C [warm]\n";
+    return 2;
+  }
+  for (const Scenario& s : kScenarios) {
+    if (argv[1] == std::string(s.name)) return runScenario(s, argc == 3);
+  }
+  std::cerr << "unknown scenario " << argv[1] << "\n";
+  return 2;
+}

@@ -1,0 +1,142 @@
+#pragma once
+// A small lattice of land cells for the tests of the demographic step, built without input
+// files: cells linked to their neighbours, one State per population and cell, and a database
+// for generations 0..endTime.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "foundation/run_context.h"
+#include "support/recording_window.h"
+#include "world/cell.h"
+#include "world/demographic_engine.h"
+#include "world/state.h"
+#include "world/state_db.h"
+
+namespace orvantis::testing {
+
+class DemographyLattice {
+ public:
+  // `land` gives one string per row; '.' is water, any other character a land cell. Every land
+  // cell gets K and F for every population.
+  DemographyLattice(const std::vector<std::string>& land, int endTime, int populations = 1,
+                    int K = 100, float F = 0.5f)
+      : populations_(populations),
+        rows_(static_cast<int>(land.size())),
+        cols_(static_cast<int>(land.front().size())) {
+    indexAt_.assign(static_cast<std::size_t>(rows_ * cols_), -1);
+    int count = 0;
+    for (int r = 0; r < rows_; ++r) {
+      for (int c = 0; c < cols_; ++c) {
+        if (land[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] != '.') {
+          indexAt_[static_cast<std::size_t>(r * cols_ + c)] = count++;
+        }
+      }
+    }
+    cells.resize(static_cast<std::size_t>(count));
+    for (int r = 0; r < rows_; ++r) {
+      for (int c = 0; c < cols_; ++c) {
+        const int i = index(r, c);
+        if (i < 0) continue;
+        cell& x = cells[static_cast<std::size_t>(i)];
+        x.row = r;
+        x.column = c;
+        x.index = i;
+      }
+    }
+    for (cell& x : cells) {
+      x.neighbours[Neighbour::North] = cellPtr(x.row - 1, x.column);
+      x.neighbours[Neighbour::West] = cellPtr(x.row, x.column - 1);
+      x.neighbours[Neighbour::South] = cellPtr(x.row + 1, x.column);
+      x.neighbours[Neighbour::East] = cellPtr(x.row, x.column + 1);
+    }
+    for (int p = 0; p < populations; ++p) {
+      states[p].assign(static_cast<std::size_t>(count), State{});
+      for (State& s : states[p]) {
+        s.K = K;
+        s.F = F;
+      }
+    }
+    db = std::make_unique<StateDB>(context, rows_, cols_);
+    const auto indexOf = [](const cell* x) { return x == nullptr ? -1 : x->index; };
+    for (cell& x : cells) EXPECT_NE(db->addEntry(x.index, &x), nullptr);
+    for (cell& x : cells) {
+      EXPECT_TRUE(db->setNeighbours(x.index, indexOf(x.north()), indexOf(x.south()),
+                                    indexOf(x.east()), indexOf(x.west())));
+    }
+    EXPECT_EQ(db->AllocateStateDBMemory(endTime, populations, false), 1);
+  }
+
+  int index(int r, int c) const {
+    if (r < 0 || c < 0 || r >= rows_ || c >= cols_) return -1;
+    return indexAt_[static_cast<std::size_t>(r * cols_ + c)];
+  }
+  State& at(int r, int c, int p = 0) { return states[p][static_cast<std::size_t>(index(r, c))]; }
+  int N(int r, int c, int p = 0) { return at(r, c, p)._N_POP; }
+  int dbN(int r, int c, int t, int p = 0) const { return db->get_N(index(r, c), p, t); }
+  int arrivals(int r, int c, FromSide side, int t, int p = 0) const {
+    return db->get_migrFromNeighbour(index(r, c), p, side, t);
+  }
+
+  TDemeSpace space() {
+    TDemeSpace s;
+    s.cells = &cells;
+    s.populations = populations_;
+    for (int p = 0; p < populations_; ++p) s.states[p] = &states[p];
+    s.database = db.get();
+    s.context = &context;
+    return s;
+  }
+
+  TDemographicParameters parameters(int model, float r, float m) const {
+    TDemographicParameters parameters;
+    parameters.modelId = model;
+    parameters.endTime = db->endTime();
+    parameters.growthRate = r;
+    parameters.migrationRate = m;
+    return parameters;
+  }
+
+  // Writes the current sizes as generation 0, as a run does after placing its sources.
+  void writeGenerationZero() {
+    for (int p = 0; p < populations_; ++p) {
+      for (const cell& x : cells) {
+        db->entry(x.index)->initialiseGenerationZero(
+            x.column, x.row, p, states[p][static_cast<std::size_t>(x.index)]._N_POP, true);
+      }
+    }
+  }
+
+  std::ostringstream log;
+  RecordingWindow window;
+  TRunContext context{log, window};
+  std::vector<cell> cells;
+  std::vector<State> states[kMaxCellPopulations];
+  std::unique_ptr<StateDB> db;
+
+ private:
+  cell* cellPtr(int r, int c) {
+    const int i = index(r, c);
+    return i < 0 ? nullptr : &cells[static_cast<std::size_t>(i)];
+  }
+
+  int populations_;
+  int rows_;
+  int cols_;
+  std::vector<int> indexAt_;
+};
+
+// Runs `generations` generations on the engine, advancing the context's counter first.
+inline int runGenerations(DemographyLattice& lattice, TDemographicEngine& engine, int generations) {
+  for (int g = 0; g < generations; ++g) {
+    ++lattice.context.generation;
+    if (!engine.iterateCells()) return 0;
+  }
+  return 1;
+}
+
+}  // namespace orvantis::testing
