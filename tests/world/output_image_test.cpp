@@ -1,0 +1,82 @@
+// The bitmap file of the in-memory picture and the legends, read back from disk.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "support/recording_window.h"
+#include "support/scratch_dir.h"
+#include "world/output_bmp_reader.h"
+#include "world/output_legend.h"
+
+namespace orvantis {
+namespace {
+
+using testing::readBmp;
+
+TEST(RgbImage, SavedBitmapReadsBackTopRowFirst) {
+  testing::ScratchDir dir;
+  TRgbImage image(5, 3);  // 5 pixels per row need padding in the file
+  image.fillRect(0, 0, 5, 1, kRed);
+  image.fillRect(3, 1, 99, 2, kWaterBlue);  // clipped at the right edge
+  image.drawLine(0, 2, 4, 2, TRgbColour{1, 2, 3});
+  ASSERT_TRUE(image.saveBmp(dir.path("a.bmp")));
+  const auto bmp = readBmp(dir.path("a.bmp"));
+  ASSERT_TRUE(bmp.ok);
+  EXPECT_EQ(bmp.width, 5);
+  EXPECT_EQ(bmp.height, 3);
+  EXPECT_EQ(bmp.at(4, 0), kRed);
+  EXPECT_EQ(bmp.at(2, 1), kWhite);
+  EXPECT_EQ(bmp.at(4, 1), kWaterBlue);
+  EXPECT_EQ(bmp.at(0, 2), (TRgbColour{1, 2, 3}));
+  EXPECT_FALSE(image.saveBmp(dir.path("missing/a.bmp")));
+}
+
+TEST(Legend, CountScaleRowsAndLabels) {
+  const TRgbImage legend = drawLegend(TMapKind::Density, 999, 1, TColourStyle::Colour);
+  ASSERT_EQ(legend.width(), 50);
+  ASSERT_EQ(legend.height(), 500);
+  EXPECT_EQ(legend.pixel(49, 5), kWhite);
+  EXPECT_EQ(legend.pixel(49, 6), (TRgbColour{0, 6, 0}));
+  EXPECT_EQ(legend.pixel(49, 251), (TRgbColour{1, 250, 0}));
+  EXPECT_EQ(legend.pixel(49, 499), (TRgbColour{249, 250, 0}));
+  EXPECT_EQ(countLegendLabel(999, 9), 900);  // (M + 1) * 10 j / 100
+  bool inked = false;                        // label 9 is printed at (3, 450)
+  for (int x = 3; x < 20; ++x) inked |= legend.pixel(x, 453) == kBlack;
+  EXPECT_TRUE(inked);
+  const TRgbImage gray = drawLegend(TMapKind::Migration, 10, 1, TColourStyle::Gray);
+  EXPECT_EQ(gray.pixel(49, 0), kGrayZero);
+  EXPECT_EQ(gray.pixel(49, 100), (TRgbColour{200, 200, 200}));
+}
+
+TEST(Legend, OccupationBandsSavedUnderBmp) {
+  testing::ScratchDir dir;
+  std::ostringstream log;
+  testing::RecordingWindow window;
+  TRunContext context(log, window);
+  const TRgbImage one = drawLegend(TMapKind::Occupation, 0, 1, TColourStyle::Colour);
+  EXPECT_EQ(one.pixel(49, 149), kWhite);
+  EXPECT_EQ(one.pixel(49, 150), kBlack);
+  const TRgbImage gray = drawLegend(TMapKind::Occupation, 0, 2, TColourStyle::Gray);
+  EXPECT_EQ(gray.pixel(49, 80), kSilver);
+  EXPECT_EQ(gray.pixel(49, 230), kBlack);
+  const TRgbImage two = drawLegend(TMapKind::Occupation, 0, 2, TColourStyle::Colour);
+  ASSERT_EQ(saveLegend(context, two, dir.path("")), 1);
+  const auto bmp = readBmp(dir.path("bmp/legend.bmp"));
+  ASSERT_TRUE(bmp.ok);
+  EXPECT_EQ(bmp.height, 300);
+  EXPECT_EQ(bmp.at(49, 10), kWhite);
+  EXPECT_EQ(bmp.at(49, 80), kRed);
+  EXPECT_EQ(bmp.at(49, 160), kBlack);
+  EXPECT_EQ(bmp.at(49, 230), (TRgbColour{0, 128, 0}));
+
+  std::ofstream(dir.path("blocker")) << "a file, not a folder";
+  EXPECT_EQ(saveLegend(context, two, dir.path("blocker")), 0);
+  ASSERT_EQ(window.boxes.size(), 1u);
+  EXPECT_EQ(window.boxes[0].text, "Cannot create bmp directory");
+  EXPECT_EQ(window.boxes[0].caption, "ERROR: folder");
+}
+
+}  // namespace
+}  // namespace orvantis
