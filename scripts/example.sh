@@ -6,7 +6,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cmake -S "$root" -B "$root/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DORVANTIS_BUILD_TESTS=OFF >/dev/null
 ninja -C "$root/build/release" orvantis >/dev/null
-study="$root/examples/minimal"
+study="$root/examples/expansion"
 cd "$study"
-"$root/build/release/src/cli/orvantis" --seed 12345 settings.txt "$@"
-echo "Log written to $study/orvantis3_beta_win.log"
+"$root/build/release/src/cli/orvantis" --seed 12345 "$@" settings.txt
+echo "Open $study/bmp/ for the density and occupation maps, and $study/places_output.txt for the times of arrival."

@@ -37,6 +37,17 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, TCommandO
   app.add_flag("--cancel-on-question", options.cancelOnQuestion,
                "Answer every question with Cancel/No instead of OK/Yes");
 
+  app.add_option("--every", options.every, "Generations between two output maps (default 50)")
+      ->check(CLI::PositiveNumber);
+  app.add_option("--zoom", options.zoom, "Pixels per cell side in the bitmaps, 1 to 8 (default 4)")
+      ->check(CLI::Range(1, 8));
+  app.add_flag("--gray", options.gray, "Draw the bitmaps in the gray style");
+  app.add_option("--arrows", options.arrows,
+                 "Draw immigration arrows over density and migration maps, one per A x A cells")
+      ->type_name("A")
+      ->check(CLI::PositiveNumber);
+  app.add_flag("--legend", options.legend, "Also save the legend of each bitmap list");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

@@ -14,6 +14,14 @@ struct TCommandOptions {
   std::vector<std::pair<std::string, std::string>> overrides;  // --set KEY=VALUE, in order
   bool quiet = false;
   bool cancelOnQuestion = false;
+  // Demographic outputs.
+  int every = 50;             // generations between two maps of a list
+  int zoom = 4;               // pixels per cell side in the bitmaps
+  bool gray = false;          // gray instead of colour scales
+  std::optional<int> arrows;  // immigration arrows with this aggregation factor
+  bool legend = false;        // also save the legend of each bitmap list
+  // Where the log file lives (the directory current at program start).
+  std::string logPath;
 };
 
 // Parses the command line. Returns the exit status to end with when the program must stop now

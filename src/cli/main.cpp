@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <filesystem>
 #include <iostream>
 
 #include "cli/command_options.h"
@@ -9,7 +10,7 @@
 #include "cli/workflow.h"
 #include "foundation/log.h"
 #include "foundation/run_context.h"
-#include "settings/settings.h"
+#include "world/world.h"
 
 int main(int argc, char** argv) {
   using namespace orvantis;
@@ -18,13 +19,15 @@ int main(int argc, char** argv) {
 
   // The log lives in the directory current at program start, created before anything else.
   TLogFile logFile;
+  std::error_code error;
+  options.logPath = (std::filesystem::current_path(error) / kLogFileName).string();
   const bool showProgress = !options.quiet && isatty(STDERR_FILENO) != 0;
   TConsoleWindow window(std::cerr, options.cancelOnQuestion, showProgress);
   TRunContext context(logFile.stream(), window);
   context.random.setFixedSeed(options.seed);
-  context.random.initialize_ran3(1);
 
-  TExtendedSettings settings(context.log);
-  TCommandWorkflow workflow(context, settings, options, std::cout);
+  // Creating the world seeds the generator, which writes the log header.
+  World world(context);
+  TCommandWorkflow workflow(world, options, std::cout);
   return workflow.run();
 }

@@ -1,27 +1,50 @@
 #include "cli/workflow.h"
 
 #include <filesystem>
+#include <iomanip>
 #include <system_error>
 
+#include "cli/list_legends.h"
 #include "foundation/command_errors.h"
 #include "foundation/paths.h"
+#include "world/demographic_report.h"
+#include "world/output_arrival_cells.h"
+#include "world/output_demographic_files.h"
+#include "world/simulate_world.h"
 
 namespace orvantis {
 
-TCommandWorkflow::TCommandWorkflow(TRunContext& context, TExtendedSettings& settings,
-                                   const TCommandOptions& options, std::ostream& out)
-    : context_(context), settings_(settings), options_(options), out_(out) {}
+namespace {
+bool flagIsSet(TExtendedSettings& settings, const char* key) {
+  return settings.hasKey(my_string(key)) && settings.intValue(my_string(key)) != 0;
+}
+}  // namespace
+
+TCommandWorkflow::TCommandWorkflow(World& world, const TCommandOptions& options, std::ostream& out)
+    : world_(world),
+      settings_(world.settings()),
+      context_(world.context()),
+      options_(options),
+      out_(out) {}
 
 int TCommandWorkflow::run() {
   if (!openSettings()) return 1;
-  return 0;
+  if (!buildWorld()) return 1;
+  if (!simulateDemography()) return 1;
+  const bool outputsOk = writeOutputs();
+  printSummary(outputsOk);
+  return outputsOk ? 0 : 1;
+}
+
+void TCommandWorkflow::applyOverrides() {
+  for (const auto& [key, value] : options_.overrides) {
+    settings_.setValue(my_string(key), my_string(value));
+  }
 }
 
 void TCommandWorkflow::loadWithOverrides() {
   settings_.load(my_string(options_.settingsFile));
-  for (const auto& [key, value] : options_.overrides) {
-    settings_.setValue(my_string(key), my_string(value));
-  }
+  applyOverrides();
 }
 
 bool TCommandWorkflow::openSettings() {
@@ -46,14 +69,113 @@ bool TCommandWorkflow::openSettings() {
     if (error) {
       context_.log << "ERROR: cannot change to the directory of the settings file '" << directory
                    << "': " << error.message() << std::endl;
-      context_.window.messageBox("Cannot change to the directory of the settings file " +
-                                     directory.str(),
-                                 "ERROR: Settings File");
+      context_.window.messageBox(
+          "Cannot change to the directory of the settings file " + directory.str(),
+          "ERROR: Settings File");
       return false;
     }
   }
   context_.log << "... Done !\n" << std::flush;
   return true;
+}
+
+bool TCommandWorkflow::buildWorld() {
+  // The settings file is named relative to where the command started; it is now the current
+  // directory's file.
+  const my_string fileName = [&] {
+    my_string name(nativePath(my_string(options_.settingsFile)));
+    name.fileNamePart();
+    return name;
+  }();
+  try {
+    settings_.reset();
+    context_.log << "Building world ..." << std::endl;
+    settings_.load(fileName);
+    applyOverrides();
+    settings_.fillTables();
+    if (world_.BuildWorld() == 0) {
+      context_.window.messageBox("Error with constructing a World", "ERROR: BuildWorld");
+      return false;
+    }
+  } catch (const TException& e) {
+    reportCommandException(context_.log, out_, context_.window, kLoadingPrefix, e);
+    return false;
+  } catch (...) {
+    reportLoadingFailure(context_.window);
+    return false;
+  }
+  return true;
+}
+
+bool TCommandWorkflow::simulateDemography() {
+  try {
+    context_.log << "Simulating demography ..." << std::endl;
+    applyOverrides();
+    settings_.fillTables();
+    if (SimulateWorld(world_, simulationSeconds_) == 0) return false;
+    printDemographicReport(world_);
+  } catch (const TException& e) {
+    reportCommandException(context_.log, out_, context_.window, kSimulatingPrefix, e);
+    return false;
+  } catch (...) {
+    reportSimulatingFailure(context_.window);
+    return false;
+  }
+  return true;
+}
+
+bool TCommandWorkflow::writeOutputs() {
+  TDemographicOutputRequest request;
+  request.step = options_.every;
+  request.drawing.zoom = options_.zoom;
+  request.drawing.style = options_.gray ? TColourStyle::Gray : TColourStyle::Colour;
+  if (options_.arrows) {
+    request.drawing.drawImmigrations = true;
+    request.drawing.aggregation = *options_.arrows;
+  }
+  try {
+    request.bitmapDensity = flagIsSet(settings_, "GenerateOutputMDensityBMP");
+    request.bitmapOccupation = flagIsSet(settings_, "GenerateOutputOccupationBMP");
+    request.bitmapMigration = flagIsSet(settings_, "GenerateOutputMigrationBMP");
+    request.ascii.density = flagIsSet(settings_, "GenerateOutputMDensityASCII");
+    request.ascii.migration = flagIsSet(settings_, "GenerateOutputMigrationASCII");
+    request.ascii.occupation = flagIsSet(settings_, "GenerateOutputOccupationASCII");
+    request.arrivalTimes = settings_.hasKey(my_string("ArrivalCellFile"));
+    bool ok = writeDemographicOutputs(world_, request) == 1;
+    if (options_.legend) ok &= saveListLegends(world_, request) == 1;
+    return ok;
+  } catch (const TException& e) {
+    reportCommandException(context_.log, out_, context_.window, kSimulatingPrefix, e);
+    return false;
+  }
+}
+
+void TCommandWorkflow::printSummary(bool outputsOk) const {
+  namespace fs = std::filesystem;
+  const fs::path here = fs::current_path();
+  out_ << "World: " << world_.ncols() << " x " << world_.nrows() << " cells, "
+       << world_.numberOfCells() << " active\n";
+  out_ << "Simulated " << settings_.intParameter(IntParam::EndTime) << " generations in "
+       << std::fixed << std::setprecision(2) << simulationSeconds_ << std::defaultfloat << " s\n";
+  out_ << "Outputs in " << here.string() << ":";
+  bool any = false;
+  for (const char* folder : {"bmp", "ascii"}) {
+    std::error_code error;
+    if (fs::is_directory(here / folder, error)) {
+      out_ << ' ' << folder << '/';
+      any = true;
+    }
+  }
+  my_string arrival = settings_.fileParameter(FileParam::ArrivalCellFile);
+  if (!arrival.isEmpty()) {
+    out_ << ' ' << arrivalOutputName(nativePath(arrival));
+    any = true;
+  }
+  if (!any) out_ << " (none asked for)";
+  out_ << '\n';
+  if (!outputsOk) out_ << "Some outputs could not be written: see the log.\n";
+  if (!options_.logPath.empty()) out_ << "Log: " << options_.logPath << '\n';
+  out_ << std::flush;
 }
 
 }  // namespace orvantis

@@ -1,18 +1,17 @@
 #pragma once
 // The study workflow of the command line: the window's commands in order, without the window.
+// Open Settings, Build World, RUN with its report, then the demographic output files.
 
 #include <ostream>
 
 #include "cli/command_options.h"
-#include "foundation/run_context.h"
-#include "settings/settings.h"
+#include "world/world.h"
 
 namespace orvantis {
 
 class TCommandWorkflow {
  public:
-  TCommandWorkflow(TRunContext& context, TExtendedSettings& settings,
-                   const TCommandOptions& options, std::ostream& out);
+  TCommandWorkflow(World& world, const TCommandOptions& options, std::ostream& out);
 
   // Runs every step; returns the exit status (0 success, 1 failure).
   int run();
@@ -20,13 +19,24 @@ class TCommandWorkflow {
  private:
   // "Open Settings...": reset, load, fillTables, and the settings' directory becomes current.
   bool openSettings();
+  // "Build World": reset, load, the --set values, fillTables, BuildWorld.
+  bool buildWorld();
+  // "RUN": the --set values, fillTables, the simulation and its report.
+  bool simulateDemography();
+  // The times of arrival, the bitmap lists and the ASCII maps the settings ask for.
+  bool writeOutputs();
+  void printSummary(bool outputsOk) const;
+
   // Loads the settings file and stores the --set values over it.
   void loadWithOverrides();
+  void applyOverrides();
 
-  TRunContext& context_;
+  World& world_;
   TExtendedSettings& settings_;
+  TRunContext& context_;
   const TCommandOptions& options_;
   std::ostream& out_;
+  float simulationSeconds_ = 0.0f;
 };
 
 }  // namespace orvantis
