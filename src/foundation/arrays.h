@@ -39,6 +39,13 @@ class MY_TArrayAsVector {
     return ++count_;
   }
 
+  // Makes room for at least `slots` items in one step, so filling an array of known size does
+  // not copy it over and over; false (nothing changed) when the storage cannot be had.
+  bool Reserve(int slots) {
+    if (slots <= capacity_) return true;
+    return resize(slots);
+  }
+
   T& operator[](int i) {
     assert(i >= 0 && i < capacity_);
     return data_[i];
@@ -63,12 +70,15 @@ class MY_TArrayAsVector {
  private:
   bool grow() {
     if (delta_ <= 0) return false;
-    T* bigger = new (std::nothrow) T[static_cast<std::size_t>(capacity_ + delta_)]();
+    return resize(capacity_ + delta_);
+  }
+  bool resize(int slots) {
+    T* bigger = new (std::nothrow) T[static_cast<std::size_t>(slots)]();
     if (bigger == nullptr) return false;
     for (int i = 0; i < count_; ++i) bigger[i] = std::move(data_[i]);
     delete[] data_;
     data_ = bigger;
-    capacity_ += delta_;
+    capacity_ = slots;
     return true;
   }
   void swap(MY_TArrayAsVector& other) {
@@ -96,6 +106,7 @@ class MY_TIArrayAsVector {
   }
 
   int Add(T* item) { return items_.Add(item); }
+  bool Reserve(int slots) { return items_.Reserve(slots); }
   T*& operator[](int i) { return items_[i]; }
   T* operator[](int i) const { return items_[i]; }
   int GetItemsInContainer() const { return items_.count(); }

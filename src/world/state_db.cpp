@@ -20,6 +20,16 @@ StateDB::StateDB(TRunContext& context, int nrows, int ncols, World* world)
 
 StateDB::~StateDB() = default;
 
+bool StateDB::reserveEntries(int count) {
+  if (count <= 0) return true;
+  try {
+    neighbours_.reserve(static_cast<std::size_t>(count) * kSidesPerCell);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return entries_.Reserve(count);
+}
+
 StateOfDemes* StateDB::addEntry(int cellIndex, cell* owner) {
   if (cellIndex != entries_.count()) return nullptr;
   if (isAllocated()) {

@@ -139,6 +139,8 @@ class StateDB {
   // Appends the entry of a cell when cellIndex equals the number of entries and the series are
   // not yet allocated; nullptr otherwise.
   StateOfDemes* addEntry(int cellIndex, cell* owner);
+  // Room for `count` entries in one step, before they are added one by one.
+  bool reserveEntries(int count);
   int numEntries() const { return entries_.count(); }
   StateOfDemes* entry(int cellIndex) const { return entries_[cellIndex]; }
   StateOfDemes* operator[](int cellIndex) const { return entries_[cellIndex]; }

@@ -10,6 +10,8 @@ void World::replaceDatabase() {
 }
 
 int World::registerDemes() {
+  // Failing to reserve only costs time: the entries still grow as they are added.
+  (void)database_->reserveEntries(numberOfCells());
   for (cell& c : cells_) {
     c.dbEntry = database_->addEntry(c.index, &c);
     if (c.dbEntry == nullptr) {

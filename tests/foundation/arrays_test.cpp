@@ -96,5 +96,20 @@ TEST(ArraysTest, PointerArrayOwnership) {
   EXPECT_EQ(flushed.count(), 0);
 }
 
+TEST(ArraysTest, ReserveMakesRoomOnceAndKeepsItems) {
+  TIntVect v(0, 10);
+  v.Add(7);
+  ASSERT_TRUE(v.Reserve(1000));
+  EXPECT_EQ(v.capacity(), 1000);
+  EXPECT_EQ(v.count(), 1);
+  EXPECT_EQ(v[0], 7);
+  EXPECT_TRUE(v.Reserve(5));  // never shrinks
+  EXPECT_EQ(v.capacity(), 1000);
+  for (int i = 1; i < 1000; ++i) v.Add(i);
+  EXPECT_EQ(v.capacity(), 1000);
+  EXPECT_EQ(v.Add(1000), 1001);  // then grows by its delta again
+  EXPECT_EQ(v.capacity(), 1010);
+}
+
 }  // namespace
 }  // namespace orvantis
