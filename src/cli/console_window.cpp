@@ -38,11 +38,12 @@ bool TConsoleWindow::askYesNo(const std::string& text, const std::string& captio
 
 void TConsoleWindow::progress(const TProgress& p) {
   if (!showProgress_ || p.total <= 0) return;
+  // A finished bar is not drawn again (the closing report only adds the duration).
+  if (p.total == lastTotal_ && p.current >= p.total && lastCurrent_ >= p.total) return;
   const auto now = std::chrono::steady_clock::now();
-  if (p.total != lastTotal_ || p.current == 0 || !progressLineOpen_) {
-    if (p.total != lastTotal_ || p.current == 0) progressStart_ = now;
-    lastTotal_ = p.total;
-  }
+  if (p.total != lastTotal_ || p.current == 0 || p.current < lastCurrent_) progressStart_ = now;
+  lastTotal_ = p.total;
+  lastCurrent_ = p.current;
   const double fraction = static_cast<double>(p.current) / static_cast<double>(p.total);
   const double elapsed = std::chrono::duration<double>(now - progressStart_).count();
   const double left = fraction > 0.0 ? elapsed * (1.0 - fraction) / fraction : 0.0;

@@ -29,6 +29,7 @@ class TConsoleWindow : public TWindowServices {
   bool progressLineOpen_ = false;
   std::chrono::steady_clock::time_point progressStart_;
   long lastTotal_ = -1;
+  long lastCurrent_ = -1;
 };
 
 }  // namespace orvantis

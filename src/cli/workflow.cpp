@@ -112,6 +112,9 @@ bool TCommandWorkflow::simulateDemography() {
     context_.log << "Simulating demography ..." << std::endl;
     applyOverrides();
     settings_.fillTables();
+    // The progress bar starts at 0, as the window's does when RUN is pressed.
+    context_.window.progress(
+        {"Demographic simulation", 0, settings_.intParameter(IntParam::EndTime)});
     if (SimulateWorld(world_, simulationSeconds_) == 0) return false;
     printDemographicReport(world_);
   } catch (const TException& e) {
