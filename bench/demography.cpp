@@ -2,10 +2,15 @@
 //   A  200 x 200 land cells, K = 100, F = 0.5, one source of 50 at the centre, EndTime 1000,
 //      model 1 (even migrants);
 //   B  the same under model 3 (stochastic migrants);
-//   C  1000 x 1000 cells, EndTime 200, 16-bit database, model 1.
-// Growth rate 0.5, migration rate 0.2. The world is built from files written to a scratch
-// directory, exactly as a study would be; the figures cover SimulateWorld (database writes
-// included). Run one scenario per process so that the peak resident memory is that scenario's:
+//   C  1000 x 1000 cells, EndTime 200, 16-bit database, model 1;
+//   D  A's world under model 14 (long-distance dispersal: LDDProportion 0.05, gamma kernel of
+//      shape 2 and rate 0.5, no maximum distance);
+//   E  A's world under model 21 (two populations with assimilation, exchange rates 0.05 both
+//      ways), with a second source of 50 taken from P1 at the centre at generation 100.
+// Growth rate 0.5, migration rate 0.2 (both populations). The world is built from files written to
+// a scratch directory, exactly as a study would be; the figures cover SimulateWorld (database
+// writes included). Run one scenario per process so that the peak resident memory is that
+// scenario's:
 //   bench_demography A|B|C [warm]
 // With "warm" the database pages are touched before the run, which separates the cost of the
 // simulation from the kernel's first-touch zeroing of the database's memory.
@@ -34,12 +39,22 @@ struct Scenario {
   int endTime;
   int model;
   bool shortInt;
+  bool twoPopulations = false;
+  const char* modelSettings = "";
 };
+
+constexpr const char* kLddSettings =
+    "LDDProportion=0.05\nGammaShapeParamAllCells=2\nGammaScaleParamAllCells=0.5\n";
+constexpr const char* kTwoPopulationSettings =
+    "GrowthRate_P2=0.5\nMigrationRate_P2=0.2\nMigrRate_P1_to_P2=0.05\n"
+    "MigrRate_P2_to_P1=0.05\n";
 
 constexpr Scenario kScenarios[] = {
     {"A", 200, 1000, 1, false},
     {"B", 200, 1000, 3, false},
     {"C", 1000, 200, 1, true},
+    {"D", 200, 1000, 14, false, false, kLddSettings},
+    {"E", 200, 1000, 21, false, true, kTwoPopulationSettings},
 };
 
 std::string writeFile(const std::filesystem::path& dir, const std::string& name,
@@ -85,14 +100,22 @@ int runScenario(const Scenario& s, bool warm) {
   for (int r = 0; r < s.side; ++r) grid += row;
   const double centre = s.side / 2 + 0.5;
   std::ostringstream sources;
-  sources << "1\ncentre 50 " << centre << " " << centre << " 0 0 0 0 0 0\n";
+  sources << (s.twoPopulations ? 2 : 1) << "\ncentre 50 " << centre << " " << centre
+          << " 0 0 0 0 0 0\n";
+  if (s.twoPopulations) sources << "second 50 " << centre << " " << centre << " 0 0 0 0 1 100\n";
+  const std::string table = writeFile(dir, "k.txt", "1 100 grass\n");
   std::ostringstream settings;
-  settings << "DoublePopulationMode=0\nChosenDemographicModel=" << s.model
-           << "\nEndTime=" << s.endTime << "\nGenerationTime=25\nGrowthRate=0.5\n"
+  settings << "DoublePopulationMode=" << (s.twoPopulations ? 1 : 0)
+           << "\nChosenDemographicModel=" << s.model << "\nEndTime=" << s.endTime
+           << "\nGenerationTime=25\nGrowthRate=0.5\n"
            << "MigrationRate=0.2\nAllowShortIntForNumberOfIndividuals=" << (s.shortInt ? 1 : 0)
-           << "\nPresVegetationFile=" << writeFile(dir, "veg.asc", grid) << "\nVeg2KFile="
-           << writeFile(dir, "veg2k.txt", "1\n0 " + writeFile(dir, "k.txt", "1 100 grass\n"))
-           << "\nPopDensityFile=" << writeFile(dir, "sources.txt", sources.str()) << "\n";
+           << "\nPresVegetationFile=" << writeFile(dir, "veg.asc", grid)
+           << "\nVeg2KFile=" << writeFile(dir, "veg2k.txt", "1\n0 " + table)
+           << "\nPopDensityFile=" << writeFile(dir, "sources.txt", sources.str()) << "\n"
+           << s.modelSettings;
+  if (s.twoPopulations) {
+    settings << "Veg2K_P2_File=" << writeFile(dir, "veg2k2.txt", "1\n0 " + table) << "\n";
+  }
   const std::string settingsPath = writeFile(dir, "settings.txt", settings.str());
   grid.clear();
   grid.shrink_to_fit();
@@ -131,7 +154,9 @@ int runScenario(const Scenario& s, bool warm) {
     }
     const double cpu = threadCpuSeconds() - cpuStart;
     long occupied = 0;
-    for (const orvantis::State& state : world.states(0)) occupied += state._N_POP > 0;
+    for (int p = 0; p < world.numberOfPopulations(); ++p) {
+      for (const orvantis::State& state : world.states(p)) occupied += state._N_POP > 0;
+    }
     const double cellGenerations = static_cast<double>(world.numberOfCells()) * s.endTime;
     const double rawMiB = static_cast<double>(world.database().rawSizeBytes()) / (1024.0 * 1024.0);
     const double peak = peakResidentMiB();
@@ -139,7 +164,7 @@ int runScenario(const Scenario& s, bool warm) {
     std::printf(
         "scenario %s%s: %d cells x %d generations, model %d, %s database\n"
         "  SimulateWorld %.3f s wall, %.3f s cpu: %.1f million cell-generations/s (wall), %.1f "
-        "(cpu); %ld cells occupied at the end\n"
+        "(cpu); %ld cells x populations occupied at the end\n"
         "  after BuildWorld: resident %.1f MiB, peak %.1f MiB\n"
         "  database %.1f MiB, peak resident %.1f MiB, budget (1.1 x database + 64 MiB) %.1f MiB"
         " -> %s\n",
@@ -156,7 +181,7 @@ int runScenario(const Scenario& s, bool warm) {
 
 int main(int argc, char** argv) {
   if (argc < 2 || argc > 3 || (argc == 3 && std::string(argv[2]) != "warm")) {
-    std::cerr << "usage: " << argv[0] << " A|B|C [warm]\n";
+    std::cerr << "usage: " << argv[0] << " A|B|C|D|E [warm]\n";
     return 2;
   }
   for (const Scenario& s : kScenarios) {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <iterator>
 
-#include "world/baird_rates.h"
 #include "world/cell_demography.h"
 #include "world/world.h"
 
@@ -16,27 +15,20 @@ TDemeSpace demeSpaceOf(World& world) {
   for (int p = 0; p < space.populations; ++p) space.states[p] = &world.states(p);
   space.database = &world.database();
   space.context = &world.context();
+  space.tables = &world.tables();
   return space;
-}
-
-TDemographicParameters TDemographicParameters::fromSettings(const TExtendedSettings& settings) {
-  TDemographicParameters parameters;
-  parameters.modelId = settings.intParameter(IntParam::ChosenDemographicModel, true);
-  parameters.endTime = settings.intParameter(IntParam::EndTime, true);
-  parameters.growthRate = static_cast<float>(settings.realParameter(RealParam::GrowthRate, true));
-  const double m = settings.realParameter(RealParam::MigrationRate, true);
-  parameters.migrationRate = static_cast<float>(m);
-  if (settings.efficientLattice())
-    parameters.bairdRates = orvantis::bairdRates(m, parameters.endTime);
-  return parameters;
 }
 
 TDemographicEngine::TDemographicEngine(const TDemeSpace& space, TDemographicParameters parameters)
     : space_(space),
       parameters_(std::move(parameters)),
       routine_(cellRoutineFor(parameters_.modelId)),
-      eligibility_(routine_ == TCellRoutine::EvenMigrants ? TEligibility::RequireAccessible
-                                                          : TEligibility::IgnoreAccessibility),
+      // Model 1 and the long-distance models send migrants only to accessible neighbours.
+      eligibility_(routine_ == TCellRoutine::EvenMigrants || routine_ == TCellRoutine::LongDistance
+                       ? TEligibility::RequireAccessible
+                       : TEligibility::IgnoreAccessibility),
+      lddTargets_(lddTargetsFor(parameters_.modelId)),
+      competition_(competitionFor(parameters_.modelId)),
       cellCount_(static_cast<int>(space.cells->size())) {
   const auto cells = static_cast<std::size_t>(cellCount_);
   for (int p = 0; p < space_.populations; ++p) {
@@ -44,9 +36,28 @@ TDemographicEngine::TDemographicEngine(const TDemeSpace& space, TDemographicPara
     occupied_[p].reserve(cells);
     touched_[p].reserve(cells);
     listed_[p].assign(cells, 0);
+    emigrantCarry_[p].assign(cells, 0.0f);
   }
   merged_.reserve(cells);
+  if (space_.populations == 2) either_.reserve(cells);
+  if (routine_ == TCellRoutine::LongDistance) {
+    gridRows_ = space_.database->nrows();
+    gridColumns_ = space_.database->ncols();
+    grid_.assign(static_cast<std::size_t>(gridRows_) * static_cast<std::size_t>(gridColumns_), -1);
+    for (const cell& c : *space_.cells) {
+      if (c.row < 0 || c.column < 0 || c.row >= gridRows_ || c.column >= gridColumns_) continue;
+      grid_[static_cast<std::size_t>(c.row) * static_cast<std::size_t>(gridColumns_) +
+            static_cast<std::size_t>(c.column)] = c.index;
+    }
+  }
   populationsChanged();
+}
+
+void TDemographicEngine::findCellsOfEitherPopulation() {
+  either_.clear();
+  if (space_.populations < 2) return;
+  std::set_union(occupied_[0].begin(), occupied_[0].end(), occupied_[1].begin(), occupied_[1].end(),
+                 std::back_inserter(either_));
 }
 
 void TDemographicEngine::populationsChanged() {
@@ -62,6 +73,7 @@ void TDemographicEngine::populationsChanged() {
       if (present) occupied.push_back(i);
     }
   }
+  findCellsOfEitherPopulation();
 }
 
 void TDemographicEngine::refreshPlans() {
@@ -90,12 +102,32 @@ void TDemographicEngine::logUnknownModel() {
                             "ERROR: demographic model ID ");
 }
 
+// What the chosen model needs from the world beyond what every model needs.
+bool TDemographicEngine::checkModelNeeds() {
+  std::ostream& log = space_.context->log;
+  const bool twoPopulations =
+      routine_ == TCellRoutine::Assimilation || routine_ == TCellRoutine::Hybridization;
+  if (twoPopulations && space_.populations != 2) {
+    log << "ERROR: {World::IterateCells()} [the two-population model " << parameters_.modelId
+        << " needs a world of two populations (DoublePopulationMode = 1)]" << std::endl;
+    return false;
+  }
+  if (routine_ == TCellRoutine::LongDistance && parameters_.ldd.perCellRates &&
+      space_.tables == nullptr) {
+    log << "ERROR: {World::IterateCells()} [no migration table gives the rates of the cells]"
+        << std::endl;
+    return false;
+  }
+  return true;
+}
+
 int TDemographicEngine::iterateCells() {
   TRunContext& context = *space_.context;
   if (routine_ == TCellRoutine::None) {
     logUnknownModel();
     return 0;
   }
+  if (!checkModelNeeds()) return 0;
   const int generation = context.generation;
   StateDB& db = *space_.database;
   if (generation < 1 || generation > db.endTime() || generation > parameters_.endTime) {
@@ -119,11 +151,27 @@ int TDemographicEngine::iterateCells() {
       case TCellRoutine::StochasticMigrants:
         phaseOneBinomial<true>(p, row, m);
         break;
+      case TCellRoutine::LongDistance:
+        phaseOneLdd(p, row);
+        break;
+      case TCellRoutine::Assimilation:
+      case TCellRoutine::Hybridization:
       case TCellRoutine::None:
         break;
     }
   }
+  // The two-population routines visit every cell holding either population, for P1 then P2.
+  if (routine_ == TCellRoutine::Assimilation) phaseOneTwoPopulations(row, true);
+  if (routine_ == TCellRoutine::Hybridization) phaseOneTwoPopulations(row, false);
   for (int p = 0; p < space_.populations; ++p) phaseTwo(p, row);
+  findCellsOfEitherPopulation();
+  if (lddRecordFailed_) {
+    // The database already logged why; without the record the coalescent could not follow
+    // the migrants, so the run stops.
+    context.log << "ERROR: {World::IterateCells()} [a long-distance migration of generation "
+                << generation << " could not be recorded]" << std::endl;
+    return 0;
+  }
   return 1;
 }
 

@@ -14,9 +14,10 @@
 #include <vector>
 
 #include "foundation/run_context.h"
-#include "settings/settings.h"
+#include "settings/conversion_tables.h"
 #include "world/cell.h"
 #include "world/demographic_model.h"
+#include "world/demographic_parameters.h"
 #include "world/migration_plan.h"
 #include "world/state.h"
 #include "world/state_db.h"
@@ -32,27 +33,13 @@ struct TDemeSpace {
   int populations = 1;
   StateDB* database = nullptr;
   TRunContext* context = nullptr;
+  // The conversion tables, whose migration table gives the four rates per cell of the
+  // long-distance models when a migration-rate map is used; read at every generation, so a
+  // table replaced during the run takes effect at once.
+  const TConversionTables* tables = nullptr;
 };
 
 TDemeSpace demeSpaceOf(World& world);
-
-// What the settings decide for a run.
-struct TDemographicParameters {
-  int modelId = 0;
-  int endTime = 0;
-  float growthRate = 0.0f;     // GrowthRate in single precision
-  float migrationRate = 0.0f;  // MigrationRate in single precision
-  // With the efficient lattice, the rate of each generation (entry 0 unused); else empty.
-  std::vector<float> bairdRates;
-
-  float migrationRateAt(int generation) const {
-    return bairdRates.empty() ? migrationRate : bairdRates[static_cast<std::size_t>(generation)];
-  }
-
-  // Reads the model, EndTime, GrowthRate and MigrationRate (all required: a missing one throws
-  // TException) and builds the efficient-lattice rates when AllowBairdEfficientLattice is 1.
-  static TDemographicParameters fromSettings(const TExtendedSettings& settings);
-};
 
 class TDemographicEngine {
  public:
@@ -60,7 +47,8 @@ class TDemographicEngine {
 
   // One generation over all cells at the context's generation counter (already advanced):
   // 1 on success; 0 after the log line and the box for a model that is not known, or after a
-  // log line when the counter lies outside the database.
+  // log line when the counter lies outside the database, the world does not have the model's
+  // populations, or a long-distance migration could not be recorded.
   [[nodiscard]] int iterateCells();
 
   // K, F or the accessibility of some cells may have changed: the migration plans are
@@ -75,6 +63,25 @@ class TDemographicEngine {
   // computed, 0 when the cell sent nobody.
   int iterateDensity_even_migrants(int cellIndex, int population);
   int iterateDensity_binomial_migrants(int cellIndex, int population, bool stochastic);
+  // Models 14, 15 and 55 (migration_ldd.cpp): stochastic local migration of which a binomial
+  // share jumps to distant cells among `targets`; every jump is recorded in the database.
+  int iterateDensity_LDD(int cellIndex, int population, TLddTargets targets);
+  // Models 21 to 26 (migration_two_populations.cpp). The call for population 0 grows both
+  // populations and exchanges individuals between them (assimilation: the exchanged individuals
+  // change population; hybridization: the exchange is only recorded as gene flow); the call
+  // for population 1 only moves P2's emigrants.
+  int iterateDensity_assimilation(int cellIndex, int population, TCompetition competition);
+  int iterateDensity_hybridization(int cellIndex, int population, TCompetition competition);
+
+  // A cell that accepts a long-distance jumper of the population from cellIndex, or -1 when
+  // none is found within the number of attempts.
+  int findLDDTarget(int cellIndex, int population, TLddTargets targets);
+
+  // Fractional emigrants of the two-population models, carried from generation to generation
+  // for the whole run.
+  float emigrantCarry(int population, int cellIndex) const {
+    return emigrantCarry_[population][static_cast<std::size_t>(cellIndex)];
+  }
 
   const TDemographicParameters& parameters() const { return parameters_; }
   const TMigrationPlan& migrationPlan(int population, int cellIndex);
@@ -123,21 +130,54 @@ class TDemographicEngine {
     row.recordMigrants(i, p, sent[N], sent[S], sent[E], sent[W]);
   }
 
-  // Phase 1 of one population under each routine (migration_even.cpp, migration_binomial.cpp)
-  // and the routines themselves, for the generation of `row` and the migration rate m.
+  // Books one long-distance jumper into cell j.
+  void bookJumper(int p, int j) {
+    ++(*space_.states[p])[static_cast<std::size_t>(j)].BilanMigr;
+    std::uint8_t& listed = listed_[p][static_cast<std::size_t>(j)];
+    if (!listed) {
+      listed = 1;
+      touched_[p].push_back(j);
+    }
+  }
+
+  // Phase 1 of one population under each routine (migration_even.cpp, migration_binomial.cpp,
+  // migration_ldd.cpp, migration_two_populations.cpp) and the routines themselves, for the
+  // generation of `row` and the migration rate m.
   void phaseOneEven(int p, TGenerationRow& row, float m);
   int evenMigrants(int i, int p, TGenerationRow& row, float m);
   template <bool kStochastic>
   void phaseOneBinomial(int p, TGenerationRow& row, float m);
   template <bool kStochastic>
   int binomialMigrants(int i, int p, TGenerationRow& row, float m);
+  void phaseOneLdd(int p, TGenerationRow& row);
+  int lddMigrants(int i, int p, TGenerationRow& row, TLddTargets targets);
+  // The jump distance in cells, or -1 when no distance within the maximum was drawn.
+  int drawJumpDistance();
+  void phaseOneTwoPopulations(TGenerationRow& row, bool assimilation);
+  int twoPopulationMigrants(int i, int p, TGenerationRow& row, bool assimilation,
+                            TCompetition competition);
   void phaseTwo(int p, TGenerationRow& row);
+  // Cells holding either population, in list order (two-population models).
+  void findCellsOfEitherPopulation();
+  bool checkModelNeeds();
 
   TDemeSpace space_;
   TDemographicParameters parameters_;
   TCellRoutine routine_;
   TEligibility eligibility_;
+  TLddTargets lddTargets_;
+  TCompetition competition_;
   int cellCount_;
+
+  // Cell index of every grid position, -1 where no cell lies (long-distance models).
+  std::vector<int> grid_;
+  int gridRows_ = 0;
+  int gridColumns_ = 0;
+  bool lddRecordFailed_ = false;
+  bool distanceWarned_ = false;
+
+  // Fractional emigrants of the two-population models, per population and cell.
+  std::vector<float> emigrantCarry_[kMaxCellPopulations];
 
   std::vector<TMigrationPlan> plans_[kMaxCellPopulations];
   bool plansStale_ = true;
@@ -148,6 +188,7 @@ class TDemographicEngine {
   std::vector<int> touched_[kMaxCellPopulations];
   std::vector<std::uint8_t> listed_[kMaxCellPopulations];
   std::vector<int> merged_;
+  std::vector<int> either_;  // cells holding either population (two-population models)
 };
 
 // One generation of the run (see TDemographicEngine::iterateCells).

@@ -109,19 +109,24 @@ int SimulateWorld(World& world, float& seconds, TEnvironmentDynamics* environmen
 
   bool coastAdaptationOver = false;
   const auto start = std::chrono::steady_clock::now();
-  if (repeated && coastAdaptation) world.closeInland();
 
-  if (world.lgmInUse()) {
-    if (environment != nullptr) {
-      context.log << " GenerateVostok (before) at time" << context.date << std::endl;
-      if (!environment->atRunStart(world)) return 0;
-      context.log << " GenerateVostok (after)" << std::endl;
-    } else {
-      context.log << "WARNING: {World::SimulateWorld()} [the climate series are not applied: "
-                     "K and F keep their values of the LGM vegetation]"
+  // The environment first goes back to the start (coasts included), then the inland cells of a
+  // repeated run close again on those coasts.
+  if (environment == nullptr) environment = world.environmentDynamics();
+  if (environment != nullptr) {
+    const bool climate = world.lgmInUse();
+    if (climate) {
+      context.log << " GenerateVostok (before) at time" << static_cast<long long>(context.date)
                   << std::endl;
     }
+    if (!environment->atRunStart(world)) return 0;
+    if (climate) context.log << " GenerateVostok (after)" << std::endl;
+  } else if (world.lgmInUse()) {
+    context.log << "WARNING: {World::SimulateWorld()} [the climate series are not applied: "
+                   "K and F keep their values of the LGM vegetation]"
+                << std::endl;
   }
+  if (repeated && coastAdaptation) world.closeInland();
 
   TDemographicEngine engine(demeSpaceOf(world), std::move(parameters));
   const int sourceCount = world.sources().count();

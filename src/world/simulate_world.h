@@ -22,8 +22,9 @@ class TEnvironmentDynamics {
 // runs EndTime generations under ChosenDemographicModel. Every run starts from the same initial
 // state (states reset, generation counter 0, date RealBPTime, an empty database), so that a run
 // repeated on the same world with the same seed repeats the first exactly. `seconds` receives the
-// duration. 1 after EndTime generations; 0 when a step failed (logged). Missing required settings
-// throw TException.
+// duration. `environment` null: the world's own changes through time (World::environmentDynamics),
+// if its settings call for any. 1 after EndTime generations; 0 when a step failed (logged).
+// Missing required settings throw TException.
 [[nodiscard]] int SimulateWorld(World& world, float& seconds,
                                 TEnvironmentDynamics* environment = nullptr);
 

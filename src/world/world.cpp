@@ -1,11 +1,14 @@
 #include "world/world.h"
 
+#include "world/environment_dynamics.h"
+
 namespace orvantis {
 
 World::World(TRunContext& context)
     : context_(context),
       settings_(context.log),
-      database_(std::make_unique<StateDB>(context, 0, 0, this)) {
+      database_(std::make_unique<StateDB>(context, 0, 0, this)),
+      environment_(std::make_unique<TWorldEnvironment>()) {
   context_.random.initialize_ran3(1);
 }
 
@@ -24,6 +27,11 @@ void World::DesAllocateCells() {
   // The model-35 lists point into the cells.
   presentClass777_.clear();
   lgmClass777_.clear();
+  releaseClimateData();
+}
+
+TEnvironmentDynamics* World::environmentDynamics() {
+  return TWorldEnvironment::neededBy(*this) ? environment_.get() : nullptr;
 }
 
 void World::releaseModel35Lists() {

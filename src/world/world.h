@@ -18,8 +18,22 @@
 #include "world/cell.h"
 #include "world/state.h"
 #include "world/state_db.h"
+#include "world/time_sto.h"
 
 namespace orvantis {
+
+class TEnvironmentDynamics;
+class TWorldEnvironment;
+
+// Which quantities the coast and river factors adjust: both after a fresh computation of K and
+// F, only the one recomputed after a table switch (so that factors already applied to the other
+// do not compound).
+enum class TFactorTarget { Both, CarryingCapacity, Friction };
+
+// Reference time of the temperature series: the climate of the last glacial maximum.
+inline constexpr int kVostokReferenceTime = -66600;
+// Largest number of pairs the temperature series may hold.
+inline constexpr int kMaxVostokPairs = 30000;
 
 class World {
  public:
@@ -34,7 +48,7 @@ class World {
   int BuildWorld();
 
   // Steps of BuildWorld, in its order; each that returns int gives 1 or 0.
-  void DesAllocateCells();  // releases the cells, the grid and the roughness matrix
+  void DesAllocateCells();  // releases the cells, the grid, the matrices and climate series
   int AllocateCells();      // one input record per grid position
   int readInputMaps();      // every map the settings name, in the reading order
   int removeWaterCells();   // keeps the land positions as the active cells
@@ -45,9 +59,59 @@ class World {
   void openAll();      // end of coast adaptation
   void computeInitialFNonStochastic(int population);  // may throw TException
   void computeK(int population);
-  void applyCoastFactors(int population);
-  void applyRiverFactors(int population);
+  void applyCoastFactors(int population, TFactorTarget target = TFactorTarget::Both);
+  void applyRiverFactors(int population, TFactorTarget target = TFactorTarget::Both);
   void checkSpecialModel35();  // throws TException when no cell has class 777
+
+  // Climate interpolation while an LGM vegetation map is in use (environment_climate*.cpp).
+  // For a population: sizes its K and F matrices (one entry per active cell), fills the K matrix
+  // from the present vegetation (the LGM class where the present class is no-data) and loads the
+  // temperature series. 1 or 0 (logged).
+  int AllocateAndLoadAllVostokData(int population);
+  // Reads VostokFile into the temperature series and the chart arrays, replacing what an earlier
+  // load stored. 1 or 0 (logged with the file and line at fault).
+  int load_VostokTimeData();
+  // Reads SeaLevelFile into the sea-level series, replacing an earlier one. 1 or 0 (logged).
+  int loadSeaLevelData();
+  // The K and F matrices of a population at date `time`, between the present and the LGM
+  // values in proportion to V(time) / V(-66600). 1, or 0 (logged) without loaded series.
+  int GenerateVostok(int time, int population);
+  // Copy the matrices into the cells' K or friction: 1, or 0 (logged) when the matrices were not
+  // prepared for the cells.
+  int ChangeGlobalK(int population);
+  int ChangeGlobalF(int population);
+  // Emerged := altitude >= sea level at `time`, then the coasts again.
+  void updateSeaLevel(int time);
+
+  // After a switch of the population's K table: K from the table at the present vegetation
+  // class (the LGM class where the present class is no-data), then the coast and river factors
+  // of K only. After a switch of its F table: the friction afresh, then the friction factors.
+  void recomputeKAfterTableSwitch(int population);
+  void recomputeFAfterTableSwitch(int population);
+
+  // The temperature series and its pairs as read (times truncated to years, values), for the
+  // chart of the desktop program; empty without an LGM map.
+  const TimeStoInt<float>& temperatureSeries() const { return temperature_; }
+  const std::vector<int>& vostokTimes() const { return vostokTimes_; }
+  const std::vector<double>& vostokValues() const { return vostokValues_; }
+  // The sea-level series when the world follows one, else null (for the maps that draw the
+  // cells under the sea).
+  const TimeStoInt<float>* seaLevelSeries() const {
+    return seaLevel_.count() > 0 ? &seaLevel_ : nullptr;
+  }
+  // True when the climate series of an LGM map were loaded by the last construction.
+  bool climateLoaded() const { return climateLoaded_; }
+  // K and F matrices of a population after the last GenerateVostok, by cell index.
+  const std::vector<int>& climateK(int population) const {
+    return climateK_[static_cast<std::size_t>(population)];
+  }
+  const std::vector<float>& climateF(int population) const {
+    return climateF_[static_cast<std::size_t>(population)];
+  }
+
+  // The changes through time that the settings call for (climate series, dynamic tables), as the
+  // generation loop applies them; null when the world is static.
+  TEnvironmentDynamics* environmentDynamics();
 
   // The cell at the coordinates of a source, or null (logged) when they lie outside the world or
   // on water.
@@ -98,6 +162,7 @@ class World {
   TConversionTables& tables() { return tables_; }
   const TConversionTables& tables() const { return tables_; }
   TDynamicTables& dynamicTables() { return dynamicTables_; }
+  const TDynamicTables& dynamicTables() const { return dynamicTables_; }
   // The demographic database: replaced by every construction, one entry per active cell.
   StateDB& database() { return *database_; }
   const StateDB& database() const { return *database_; }
@@ -124,6 +189,7 @@ class World {
   int registerDemes();        // one database entry per cell, then series for 0..EndTime
   void registerNeighbours();  // the cells' four neighbours, for the database's arrivals
   int loadClimateData();      // climate and sea-level series when an LGM map is in use
+  void releaseClimateData();
   void releaseModel35Lists();
 
   TRunContext& context_;
@@ -146,6 +212,17 @@ class World {
   std::vector<float> roughnessMatrix_;
   std::vector<cell*> presentClass777_;
   std::vector<cell*> lgmClass777_;
+
+  // Climate series and matrices (see the climate interpolation above).
+  TimeStoInt<float> temperature_;
+  TimeStoInt<float> seaLevel_;
+  std::vector<int> vostokTimes_;
+  std::vector<double> vostokValues_;
+  float vostokReference_ = 0.0f;  // V(-66600), never 0 once loaded
+  bool climateLoaded_ = false;
+  std::vector<int> climateK_[kMaxCellPopulations];
+  std::vector<float> climateF_[kMaxCellPopulations];
+  std::unique_ptr<TWorldEnvironment> environment_;
 
   int realBPTime_ = 0;
   bool freshlyBuilt_ = false;

@@ -4,12 +4,13 @@
 
 namespace orvantis {
 
-// HOOK(climate): when an LGM vegetation map is in use, construction ends by loading, for each
-// population, the K and F matrices and the temperature series (AllocateAndLoadAllVostokData),
-// then the sea-level series (loadSeaLevelData). Until the climate loader exists the world is
-// built without them: K and F stay at their LGM values.
+// For each population the K and F matrices and the temperature series (a reload replaces the
+// series), then the sea-level series.
 int World::loadClimateData() {
-  return 1;
+  for (int p = 0; p < numberOfPopulations(); ++p) {
+    if (!AllocateAndLoadAllVostokData(p)) return 0;
+  }
+  return loadSeaLevelData();
 }
 
 }  // namespace orvantis

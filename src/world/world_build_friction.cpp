@@ -1,22 +1,21 @@
 // Carrying capacity and friction of every cell for one population, and their adjustment on
 // coasts and along rivers.
 
-#include <climits>
 #include <cmath>
 #include <new>
 
 #include "foundation/exception.h"
+#include "world/saturating_trunc.h"
 #include "world/world.h"
 
 namespace orvantis {
 namespace {
 
-// trunc(value) as an int; values beyond the int range saturate instead of overflowing.
-int truncToInt(double value) {
-  if (std::isnan(value)) return 0;
-  if (value >= static_cast<double>(INT_MAX)) return INT_MAX;
-  if (value <= static_cast<double>(INT_MIN)) return INT_MIN;
-  return static_cast<int>(value);
+bool adjustsK(TFactorTarget target) {
+  return target != TFactorTarget::Friction;
+}
+bool adjustsF(TFactorTarget target) {
+  return target != TFactorTarget::CarryingCapacity;
 }
 
 }  // namespace
@@ -90,15 +89,15 @@ void World::computeK(int population) {
   for (std::size_t i = 0; i < cells_.size(); ++i) states[i].K = table[vegetationClass(cells_[i])];
 }
 
-void World::applyCoastFactors(int population) {
+void World::applyCoastFactors(int population, TFactorTarget target) {
   std::vector<State>& states = states_[static_cast<std::size_t>(population)];
-  if (settings_.hasKey("CoastFrictionChangeFactor")) {
+  if (adjustsF(target) && settings_.hasKey("CoastFrictionChangeFactor")) {
     const double factor = settings_.realParameter(RealParam::CoastFrictionChangeFactor);
     for (std::size_t i = 0; i < cells_.size(); ++i) {
       if (cells_[i].coast) states[i].F = static_cast<float>(states[i].F * factor);
     }
   }
-  if (settings_.hasKey("CoastCarCapChangeFactor")) {
+  if (adjustsK(target) && settings_.hasKey("CoastCarCapChangeFactor")) {
     const double factor = settings_.realParameter(RealParam::CoastCarCapChangeFactor);
     for (std::size_t i = 0; i < cells_.size(); ++i) {
       if (cells_[i].coast) states[i].K = truncToInt(states[i].K * factor);
@@ -106,9 +105,9 @@ void World::applyCoastFactors(int population) {
   }
 }
 
-void World::applyRiverFactors(int population) {
+void World::applyRiverFactors(int population, TFactorTarget target) {
   std::vector<State>& states = states_[static_cast<std::size_t>(population)];
-  if (settings_.hasKey("RiverFrictionChangeFactor")) {
+  if (adjustsF(target) && settings_.hasKey("RiverFrictionChangeFactor")) {
     const double factor = settings_.realParameter(RealParam::RiverFrictionChangeFactor);
     for (std::size_t i = 0; i < cells_.size(); ++i) {
       if (cells_[i].river && !cells_[i].coast) {
@@ -116,7 +115,7 @@ void World::applyRiverFactors(int population) {
       }
     }
   }
-  if (settings_.hasKey("RiverCarCapChangeFactor")) {
+  if (adjustsK(target) && settings_.hasKey("RiverCarCapChangeFactor")) {
     const double factor = settings_.realParameter(RealParam::RiverCarCapChangeFactor);
     for (std::size_t i = 0; i < cells_.size(); ++i) {
       if (cells_[i].river && !cells_[i].coast) states[i].K = truncToInt(states[i].K * factor);

@@ -6,26 +6,23 @@
 #include <random>
 
 #include "demography_lattice.h"
+#include "demography_reference.h"
 #include "world/cell_demography.h"
 
 namespace orvantis {
 namespace {
 
 using testing::DemographyLattice;
+using testing::expectSameWorld;
+using testing::recordReference;
 using testing::runGenerations;
+using testing::scatter;
 
 // ---------------------------------------------------------------------------------------------
-// A reference generation: the two-phase pass over every cell exactly as the rules read, nothing
-// cached and nothing skipped (an empty cell records zero migrants for the population being
-// iterated). The engine must give the same sizes, balances, carries and database rows.
-
-void recordReference(DemographyLattice& L, int p, const cell& c, const int (&sent)[4]) {
-  TGenerationRow row = L.db->generationRow(L.context.generation);
-  const FromSide entry[4] = {FromSide::South, FromSide::East, FromSide::North, FromSide::West};
-  for (int d = 0; d < 4; ++d) {
-    if (c.neighbours[d] != nullptr) row.setArrival(c.neighbours[d]->index, p, entry[d], sent[d]);
-  }
-}
+// A reference generation of models 1 to 3: the two-phase pass over every cell exactly as the
+// rules read, nothing cached and nothing skipped (an empty cell records zero migrants for the
+// population being iterated). The engine must give the same sizes, balances, carries and
+// database rows. The other models' references are in demography_reference.h.
 
 void referenceCell(DemographyLattice& L, int model, float r, float m, int p, const cell& c) {
   std::vector<State>& st = L.states[p];
@@ -112,57 +109,7 @@ void referenceGeneration(DemographyLattice& L, int populations, int model, float
   for (int p = 0; p < populations; ++p) {
     for (const cell& c : L.cells) referenceCell(L, model, r, m, p, c);
   }
-  TGenerationRow row = L.db->generationRow(L.context.generation);
-  for (int p = 0; p < populations; ++p) {
-    for (const cell& c : L.cells) {
-      row.set_N(c.index, p,
-                add_BilanMigr_to_N(L.states[p][static_cast<std::size_t>(c.index)], c,
-                                   L.context.generation, L.log));
-    }
-  }
-}
-
-// A 7 x 8 landscape with water, cells without capacity, closed and inaccessible cells, and a few
-// settlements; the same for a given seed.
-void scatter(DemographyLattice& L, int populations, unsigned seed) {
-  std::mt19937 gen(seed);
-  std::uniform_int_distribution<int> percent(0, 99);
-  const float frictions[] = {0.5f, 0.2f, 0.8f, 0.35f, 1.0f};
-  for (int p = 0; p < populations; ++p) {
-    for (State& s : L.states[p]) {
-      s.K = percent(gen) < 8 ? 0 : 20 + percent(gen) * 3;
-      s.F = frictions[percent(gen) % 5];
-      s._N_POP = percent(gen) < 12 ? 1 + percent(gen) * 2 : 0;
-    }
-  }
-  for (cell& c : L.cells) c.isAccessible = percent(gen) >= 10;
-}
-
-const std::vector<std::string> kLandscape = {
-    "xxxxxxxx", "xx.xxxxx", "xxxxx.xx", "xxxxxxxx", "x..xxxxx", "xxxxxxxx", "xxxxxxx.",
-};
-
-void expectSameWorld(DemographyLattice& a, DemographyLattice& b, int populations, int upTo) {
-  for (int p = 0; p < populations; ++p) {
-    for (std::size_t i = 0; i < a.cells.size(); ++i) {
-      const State& x = a.states[p][i];
-      const State& y = b.states[p][i];
-      ASSERT_EQ(x._N_POP, y._N_POP) << "cell " << i << " population " << p;
-      ASSERT_EQ(x.BilanMigr, y.BilanMigr);
-      ASSERT_EQ(x._N_remainder, y._N_remainder);
-      for (int d = 0; d < 4; ++d) ASSERT_EQ(x.migrantCarry[d], y.migrantCarry[d]);
-      for (int t = 0; t <= upTo; ++t) {
-        const int k = static_cast<int>(i);
-        ASSERT_EQ(a.db->get_N(k, p, t), b.db->get_N(k, p, t)) << "cell " << i << " t " << t;
-        for (FromSide side : {FromSide::North, FromSide::South, FromSide::East, FromSide::West}) {
-          ASSERT_EQ(a.db->get_migrFromNeighbour(k, p, side, t),
-                    b.db->get_migrFromNeighbour(k, p, side, t))
-              << "cell " << i << " t " << t << " side " << static_cast<int>(side);
-        }
-      }
-    }
-  }
-  ASSERT_EQ(a.log.str(), b.log.str());
+  testing::referencePhaseTwo(L, populations);
 }
 
 class EngineMatchesReferenceTest : public ::testing::TestWithParam<std::tuple<int, int>> {};
@@ -172,8 +119,8 @@ TEST_P(EngineMatchesReferenceTest, OverAGrowingAndShrinkingColony) {
   const float r = 0.6f;
   const float m = model == 1 ? 0.35f : 0.3f;
   const int generations = 40;
-  DemographyLattice engineWorld(kLandscape, generations, populations);
-  DemographyLattice referenceWorld(kLandscape, generations, populations);
+  DemographyLattice engineWorld(testing::scatteredLandscape(), generations, populations);
+  DemographyLattice referenceWorld(testing::scatteredLandscape(), generations, populations);
   scatter(engineWorld, populations, 99);
   scatter(referenceWorld, populations, 99);
   engineWorld.writeGenerationZero();

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "foundation/run_context.h"
+#include "settings/conversion_tables.h"
+#include "settings/distribution_settings.h"
 #include "support/recording_window.h"
 #include "world/cell.h"
 #include "world/demographic_engine.h"
@@ -89,6 +91,7 @@ class DemographyLattice {
     for (int p = 0; p < populations_; ++p) s.states[p] = &states[p];
     s.database = db.get();
     s.context = &context;
+    s.tables = &tables;
     return s;
   }
 
@@ -99,6 +102,32 @@ class DemographyLattice {
     parameters.growthRate = r;
     parameters.migrationRate = m;
     return parameters;
+  }
+
+  // A long-distance model with a gamma kernel (shape, rate) and the share of jumpers; the
+  // database's long-distance lists are made ready for the run.
+  TDemographicParameters lddParameters(int model, float r, float m, double shape, double rate,
+                                       double proportion) {
+    TDemographicParameters p = parameters(model, r, m);
+    p.ldd.kernel.set_type(TDistributionSettings::kGamma2P);
+    p.ldd.kernel.add_parameter(shape);
+    p.ldd.kernel.add_parameter(rate);
+    p.ldd.proportion = proportion;
+    EXPECT_EQ(db->beginRun(true), 1);
+    return p;
+  }
+
+  // A two-population model with the growth, migration and exchange rates of both populations.
+  TDemographicParameters twoPopulationParameters(int model, float r1, float r2, double m1,
+                                                 double m2, float toP2, float toP1) {
+    TDemographicParameters p = parameters(model, r1, static_cast<float>(m1));
+    p.twoPopulations.growthRate[0] = r1;
+    p.twoPopulations.growthRate[1] = r2;
+    p.twoPopulations.migrationRate[0] = m1;
+    p.twoPopulations.migrationRate[1] = m2;
+    p.twoPopulations.exchangeRate[0] = toP2;
+    p.twoPopulations.exchangeRate[1] = toP1;
+    return p;
   }
 
   // Writes the current sizes as generation 0, as a run does after placing its sources.
@@ -117,6 +146,7 @@ class DemographyLattice {
   std::vector<cell> cells;
   std::vector<State> states[kMaxCellPopulations];
   std::unique_ptr<StateDB> db;
+  TConversionTables tables{2};
 
  private:
   cell* cellPtr(int r, int c) {

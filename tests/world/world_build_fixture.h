@@ -40,6 +40,14 @@ class WorldBuildTest : public ::testing::Test {
     const std::string file = dir.write(std::string(key) + "_table.txt", content);
     keys[key] = dir.write(std::string(key) + "_index.txt", "1\n0 " + file + "\n");
   }
+  // Writes the temperature and sea-level series that an LGM vegetation map needs and names them
+  // in the settings; the defaults hold a cold reference and a warm present, and a sea that rises
+  // from -120 to 0.
+  void climateSeries(const std::string& temperature = "-66600 -8\n0 0\n",
+                     const std::string& seaLevel = "-66600 -120\n0 0\n") {
+    keys["VostokFile"] = dir.write("vostok.txt", temperature);
+    keys["SeaLevelFile"] = dir.write("sea_level.txt", seaLevel);
+  }
   // Loads the settings (every key of `keys`, the required ones by default) and builds the
   // world; later calls rebuild the same World, as pressing "Build World" again does.
   int build() {

@@ -223,6 +223,7 @@ TEST_F(WorldBuildTest, LgmMapDecidesLandAndCarryingCapacity) {
   map("RoughnessTopoFile", gridText({"0.1 -0.2", "0.3 0.4"}, 2));
   table("Veg2KFile", "1 10\n2 20\n");
   keys["FrictionChoice"] = "1";
+  climateSeries();
   ASSERT_EQ(build(), 1) << log.str();
   EXPECT_NE(world->cellAt(0, 0), nullptr);  // land only at the glacial maximum
   EXPECT_EQ(world->cellAt(1, 0), nullptr);
@@ -245,6 +246,7 @@ TEST_F(WorldBuildTest, SpecialModel35NeedsClass777InOneVegetationMap) {
               "is required with special model no. 35");
   }
   map("LGMVegetationFile", gridText({"1 777", "1 1"}, 2));
+  climateSeries();
   ASSERT_EQ(build(), 1) << log.str();
   EXPECT_TRUE(world->presentClass777().empty());
   ASSERT_EQ(world->lgmClass777().size(), 1u);

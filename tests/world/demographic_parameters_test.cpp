@@ -1,0 +1,144 @@
+#include "world/demographic_parameters.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "foundation/exception.h"
+#include "support/scratch_dir.h"
+#include "support/text_assertions.h"
+
+namespace orvantis {
+namespace {
+
+class DemographicParametersTest : public ::testing::Test {
+ protected:
+  // Fresh settings loaded from `text` plus the keys every run needs (a second load into the
+  // same store would keep the keys of the first).
+  TExtendedSettings& load(const std::string& text) {
+    const std::string path =
+        dir.write("settings.txt", "EndTime=10\nGrowthRate=0.5\nMigrationRate=0.2\n" + text);
+    store = std::make_unique<TExtendedSettings>(log);
+    store->reset();
+    store->load(path.c_str());
+    store->fillTables();
+    return *store;
+  }
+
+  // The message of the TException that reading the parameters throws ("" if none).
+  std::string refusal(const std::string& text) {
+    try {
+      TDemographicParameters::fromSettings(load(text));
+    } catch (const TException& e) {
+      return e.message().str();
+    }
+    return "";
+  }
+
+  testing::ScratchDir dir;
+  std::ostringstream log;
+  std::unique_ptr<TExtendedSettings> store;
+};
+
+const std::string kLdd =
+    "DoublePopulationMode=0\nChosenDemographicModel=14\nLDDProportion=0.1\n"
+    "GammaShapeParamAllCells=2\nGammaScaleParamAllCells=0.5\n";
+
+TEST_F(DemographicParametersTest, LongDistanceModelTakesTheKernelAndItsLimits) {
+  TDemographicParameters p = TDemographicParameters::fromSettings(load(kLdd));
+  EXPECT_EQ(p.ldd.kernel.type(), TDistributionSettings::kGamma2P);
+  ASSERT_EQ(p.ldd.kernel.parameter_count(), 2);
+  EXPECT_EQ(p.ldd.kernel[0], 2.0);
+  EXPECT_EQ(p.ldd.kernel[1], 0.5);
+  EXPECT_EQ(p.ldd.proportion, 0.1);
+  EXPECT_EQ(p.ldd.maxDistance, 0);  // no maximum
+  EXPECT_EQ(p.ldd.attempts, 11);    // ten extra tries
+  EXPECT_FALSE(p.ldd.perCellRates);
+
+  // Every jump covers at least two cells: thresholds 0 and 1 mean 2.
+  for (const auto& [threshold, distance] : {std::pair{0, 2}, {1, 2}, {2, 2}, {7, 7}}) {
+    p = TDemographicParameters::fromSettings(
+        load(kLdd + "LDD_max_treshold=" + std::to_string(threshold) + "\n"));
+    EXPECT_EQ(p.ldd.maxDistance, distance) << threshold;
+  }
+  for (const auto& [tries, attempts] : {std::pair{0, 1}, {-4, 1}, {3, 4}}) {
+    p = TDemographicParameters::fromSettings(
+        load(kLdd + "LDDMaxNumTry=" + std::to_string(tries) + "\n"));
+    EXPECT_EQ(p.ldd.attempts, attempts) << tries;
+  }
+  p = TDemographicParameters::fromSettings(load(kLdd + "Veg2mFile=m.txt\nmMapFile=m.asc\n"));
+  EXPECT_TRUE(p.ldd.perCellRates);
+}
+
+TEST_F(DemographicParametersTest, LongDistanceModelWithoutItsKernelIsRefusedByName) {
+  EXPECT_EQ(refusal("DoublePopulationMode=0\nChosenDemographicModel=15\nLDDProportion=0.1\n"
+                    "GammaShapeParamAllCells=2\n"),
+            "The long-distance dispersal of demographic model 15 needs the parameters "
+            "LDDProportion, GammaShapeParamAllCells and GammaScaleParamAllCells; missing from the "
+            "settings: GammaScaleParamAllCells.");
+  EXPECT_CONTAINS(refusal("DoublePopulationMode=0\nChosenDemographicModel=55\n"),
+                  "missing from the settings: LDDProportion, GammaShapeParamAllCells, "
+                  "GammaScaleParamAllCells.");
+}
+
+TEST_F(DemographicParametersTest, LongDistanceValuesThatCannotRunAreRefused) {
+  EXPECT_EQ(refusal(kLdd + "LDD_max_treshold=-1\n"),
+            "LDD_max_treshold is the largest jump in cells and must not be negative (it is -1).");
+  // A kernel without a positive shape or rate would end the process at the first draw.
+  EXPECT_CONTAINS(refusal("DoublePopulationMode=0\nChosenDemographicModel=14\nLDDProportion=0.1\n"
+                          "GammaShapeParamAllCells=0\nGammaScaleParamAllCells=0.5\n"),
+                  "positive values of GammaShapeParamAllCells and GammaScaleParamAllCells (they "
+                  "are 0 and 0.5)");
+  EXPECT_CONTAINS(refusal(kLdd + "LDDProportion=1.5\n"), "must lie between 0 and 1 (it is 1.5)");
+  EXPECT_EQ(refusal(kLdd + "DoublePopulationMode=1\n"),
+            "The long-distance dispersal of demographic model 14 simulates one population: "
+            "DoublePopulationMode must be 0.");
+}
+
+// A model typed over the file's after loading finds no kernel configured: the run makes it from
+// the same keys.
+TEST_F(DemographicParametersTest, ModelChosenAfterLoadingTakesTheKernelFromTheKeys) {
+  TExtendedSettings& settings = load(
+      "DoublePopulationMode=0\nChosenDemographicModel=1\nLDDProportion=0.2\n"
+      "GammaShapeParamAllCells=3\nGammaScaleParamAllCells=1.5\n");
+  ASSERT_FALSE(settings.lddKernelAllCellsReady());
+  settings.setValue("ChosenDemographicModel", 14);
+  settings.fillTables();
+  const TDemographicParameters p = TDemographicParameters::fromSettings(settings);
+  EXPECT_EQ(p.ldd.kernel.type(), TDistributionSettings::kGamma2P);
+  EXPECT_EQ(p.ldd.kernel[0], 3.0);
+  EXPECT_EQ(p.ldd.kernel[1], 1.5);
+  EXPECT_EQ(p.ldd.proportion, 0.2);
+}
+
+const std::string kTwo =
+    "DoublePopulationMode=1\nChosenDemographicModel=22\nGrowthRate_P2=0.4\n"
+    "MigrationRate_P2=0.3\nMigrRate_P1_to_P2=0.05\nMigrRate_P2_to_P1=0.01\n";
+
+TEST_F(DemographicParametersTest, TwoPopulationModelTakesTheRatesOfBothPopulations) {
+  TDemographicParameters p = TDemographicParameters::fromSettings(load(kTwo));
+  EXPECT_EQ(p.twoPopulations.growthRate[0], 0.5f);
+  EXPECT_EQ(p.twoPopulations.growthRate[1], 0.4f);
+  EXPECT_EQ(p.twoPopulations.migrationRate[0], 0.2);
+  EXPECT_EQ(p.twoPopulations.migrationRate[1], 0.3);
+  EXPECT_EQ(p.twoPopulations.exchangeRate[0], 0.05f);
+  EXPECT_EQ(p.twoPopulations.exchangeRate[1], 0.01f);
+  EXPECT_EQ(p.twoPopulations.delayedMigration, 0.0);  // undefined: the gate stays open
+  p = TDemographicParameters::fromSettings(load(kTwo + "DelayedMigration=0.5\n"));
+  EXPECT_EQ(p.twoPopulations.delayedMigration, 0.5);
+}
+
+TEST_F(DemographicParametersTest, TwoPopulationModelNeedsTwoPopulationsAndItsRates) {
+  EXPECT_EQ(refusal("DoublePopulationMode=0\nChosenDemographicModel=24\n"),
+            "The two-population demographic model 24 needs DoublePopulationMode = 1.");
+  EXPECT_EQ(refusal("DoublePopulationMode=1\nChosenDemographicModel=21\nMigrationRate_P2=0.3\n"
+                    "MigrRate_P1_to_P2=0.05\nMigrRate_P2_to_P1=0.01\n"),
+            "The parameter 'GrowthRate_P2' is not defined in the inputfile!");
+  EXPECT_CONTAINS(refusal(kTwo + "MigrRate_P2_to_P1=-0.1\n"),
+                  "must not be negative (MigrRate_P1_to_P2 is 0.05, MigrRate_P2_to_P1 is -0.1)");
+}
+
+}  // namespace
+}  // namespace orvantis

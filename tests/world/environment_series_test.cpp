@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/text_assertions.h"
+#include "world_build_fixture.h"
+
+namespace orvantis {
+namespace {
+
+using testing::gridText;
+
+class ClimateSeriesTest : public testing::WorldBuildTest {
+ protected:
+  ClimateSeriesTest() {
+    map("PresVegetationFile", gridText({"1 1", "1 1"}, 2));
+    map("LGMVegetationFile", gridText({"2 2", "2 2"}, 2));
+    table("Veg2KFile", "1 100\n2 20\n");
+  }
+};
+
+// Times are truncated toward zero, a value equal to the last stored one is not stored again, and
+// a reload (as for a second population) replaces the series instead of appending to it.
+TEST_F(ClimateSeriesTest, TemperatureSeriesStoresOnlyChanges) {
+  climateSeries("-3000 -8\n-2000.9 -8\r\n  -1000 -4");
+  ASSERT_EQ(build(), 1) << log.str();
+  const TimeStoInt<float>& v = world->temperatureSeries();
+  ASSERT_EQ(v.count(), 2);
+  EXPECT_EQ(v.valueAt(-2500), -8.0f);
+  EXPECT_EQ(v.valueAt(-1000), -4.0f);
+  EXPECT_EQ(v.valueAt(500), -4.0f);
+  EXPECT_EQ(world->vostokTimes(), (std::vector<int>{-3000, -2000, -1000}));
+  EXPECT_EQ(world->vostokValues(), (std::vector<double>{-8, -8, -4}));
+
+  ASSERT_EQ(world->load_VostokTimeData(), 1);
+  EXPECT_EQ(world->temperatureSeries().count(), 2);
+  EXPECT_EQ(world->vostokTimes().size(), 3u);
+  ASSERT_NE(world->seaLevelSeries(), nullptr);
+  EXPECT_EQ(world->seaLevelSeries()->valueAt(0), 0.0f);
+}
+
+struct BadSeriesCase {
+  const char* name;
+  const char* temperature;  // nullptr: no VostokFile key
+  const char* seaLevel;     // nullptr: no SeaLevelFile key
+  const char* expected;     // part of the log
+  const char* faultyKey;    // the key of the file the log must name, or nullptr
+};
+
+class BadSeriesTest : public ClimateSeriesTest,
+                      public ::testing::WithParamInterface<BadSeriesCase> {};
+
+TEST_P(BadSeriesTest, FailsTheConstructionWithAClearLine) {
+  const BadSeriesCase& c = GetParam();
+  climateSeries(c.temperature ? c.temperature : "", c.seaLevel ? c.seaLevel : "");
+  if (!c.temperature) keys.erase("VostokFile");
+  if (!c.seaLevel) keys.erase("SeaLevelFile");
+  EXPECT_EQ(build(), 0);
+  EXPECT_CONTAINS(log.str(), c.expected);
+  if (c.faultyKey) {
+    EXPECT_CONTAINS(log.str(), "'" + keys[c.faultyKey] + "'");
+  }
+}
+
+constexpr const char* kSea = "-66600 -120\n0 0\n";
+constexpr const char* kTemperature = "-66600 -8\n0 0\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, BadSeriesTest,
+    ::testing::Values(
+        BadSeriesCase{"NoVostokKey", nullptr, kSea,
+                      "ERROR: {World::load_VostokTimeData()} [cannot open Vostok File]\n"
+                      "\tthe settings name no VostokFile",
+                      nullptr},
+        BadSeriesCase{"Empty", "", kSea, "is damaged, the file holds no pair of time and value]",
+                      "VostokFile"},
+        BadSeriesCase{"Garbage", "-3000 -8\n-2000 abc\n", kSea,
+                      "is damaged, line 2: 'abc' is not a number]", "VostokFile"},
+        BadSeriesCase{"NotANumberValue", "-3000 nan\n", kSea, "line 1: 'nan' is not a number",
+                      "VostokFile"},
+        BadSeriesCase{"Unsorted", "-1000 1\n\n-2000 2\n", kSea,
+                      "line 3: the time -2000 comes before the time -1000 of the previous pair",
+                      "VostokFile"},
+        BadSeriesCase{"Truncated", "-3000 -8\n-2000\n", kSea,
+                      "line 2: the last time has no value after it", "VostokFile"},
+        BadSeriesCase{"TimeOutOfRange", "-1e12 -8\n", kSea,
+                      "line 1: the time -1e12 lies beyond the dates", "VostokFile"},
+        BadSeriesCase{"ZeroReference", "-66600 0\n0 1\n", kSea,
+                      "the temperature at the reference time -66600 is 0", "VostokFile"},
+        BadSeriesCase{"NoSeaLevelKey", kTemperature, nullptr,
+                      "ERROR: {World::loadSeaLevelData()} [the settings name no SeaLevelFile",
+                      nullptr},
+        BadSeriesCase{"SeaLevelGarbage", kTemperature, "-66600 -120\n0 x0\n",
+                      "ERROR: {World::loadSeaLevelData()} [the sea level file", "SeaLevelFile"}),
+    [](const ::testing::TestParamInfo<BadSeriesCase>& info) { return info.param.name; });
+
+TEST_F(ClimateSeriesTest, MissingFilesAndTooLongSeriesAreRefused) {
+  climateSeries();
+  keys["VostokFile"] = dir.path("absent.txt");
+  EXPECT_EQ(build(), 0);
+  EXPECT_CONTAINS(log.str(),
+                  "ERROR: {World::load_VostokTimeData()} [cannot open Vostok File]\n"
+                  "\tVostokFile = '" +
+                      dir.path("absent.txt") +
+                      "'\n"
+                      "      ERROR: {World::AllocateAndLoadAllVostokData()} [problem with loading "
+                      "Vostok data]\n");
+
+  log.str("");
+  climateSeries();
+  keys["SeaLevelFile"] = dir.path("absent_sea.txt");
+  EXPECT_EQ(build(), 0);
+  EXPECT_CONTAINS(log.str(), "[cannot open the sea level file '" + dir.path("absent_sea.txt"));
+
+  log.str("");
+  std::string pairs;
+  for (int t = 0; t <= kMaxVostokPairs; ++t) pairs += std::to_string(t - 66600) + " -8\n";
+  climateSeries(pairs);
+  EXPECT_EQ(build(), 0);
+  EXPECT_CONTAINS(log.str(), "line 30001: the file holds more than 30000 pairs");
+}
+
+}  // namespace
+}  // namespace orvantis
