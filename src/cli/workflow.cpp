@@ -144,7 +144,7 @@ bool TCommandWorkflow::writeOutputs() {
     request.ascii.migration = flagIsSet(settings_, "GenerateOutputMigrationASCII");
     request.ascii.occupation = flagIsSet(settings_, "GenerateOutputOccupationASCII");
     request.arrivalTimes = settings_.hasKey(my_string("ArrivalCellFile"));
-    bool ok = writeDemographicOutputs(world_, request) == 1;
+    bool ok = writeDemographicOutputs(world_, request, world_.seaLevelSeries()) == 1;
     if (options_.legend) ok &= saveListLegends(world_, request) == 1;
     return ok;
   } catch (const TException& e) {
