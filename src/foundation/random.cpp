@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <vector>
 
 #include "foundation/sampler.h"
 
@@ -27,45 +28,88 @@ double ln_gamma_lanczos(double xx) {
   return std::log(2.5066282746310007 * ser / x) - tmp;
 }
 
-TRandom::TRandom(std::ostream& log, std::ostream& out) : log_(log), out_(&out) {}
+namespace {
+
+// lnΓ(k+1) and ln k of the integers below the tables' size, each computed by the very call it
+// replaces, so a lookup returns exactly what the call would. The Poisson and binomial deviates
+// evaluate lnΓ at integers two or three times per rejection trial, and their means are mostly
+// whole sizes; the lookups take most of that cost away without changing a single draw.
+constexpr int kIntegerTableSize = 4096;
+
+struct IntegerTables {
+  std::vector<double> lnFactorial = std::vector<double>(kIntegerTableSize);
+  std::vector<double> ln = std::vector<double>(kIntegerTableSize);
+};
+
+const IntegerTables& integerTables() {
+  static const IntegerTables tables = [] {
+    IntegerTables t;
+    for (int k = 0; k < kIntegerTableSize; ++k) {
+      t.lnFactorial[k] = ln_gamma_lanczos(k + 1.0);
+      t.ln[k] = std::log(static_cast<double>(k));
+    }
+    return t;
+  }();
+  return tables;
+}
+
+bool isTabulatedInteger(double x) {
+  return x >= 0.0 && x < kIntegerTableSize && x == std::floor(x);
+}
+
+}  // namespace
+
+// ln_gamma_lanczos(k + 1.0) for an integral k >= 0 (a floored deviate).
+inline double TRandom::lnFactorial(double k) const {
+  return k < kIntegerTableSize ? lnFactorial_[static_cast<int>(k)] : ln_gamma_lanczos(k + 1.0);
+}
+
+// ln_gamma_lanczos(x + 1.0) and std::log(x) for any x.
+double TRandom::lnGammaOfSuccessor(double x) const {
+  return isTabulatedInteger(x) ? lnFactorial_[static_cast<int>(x)] : ln_gamma_lanczos(x + 1.0);
+}
+
+double TRandom::naturalLog(double x) const {
+  return isTabulatedInteger(x) ? ln_[static_cast<int>(x)] : std::log(x);
+}
+
+TRandom::TRandom(std::ostream& log, std::ostream& out)
+    : log_(log),
+      out_(&out),
+      lnFactorial_(integerTables().lnFactorial.data()),
+      ln_(integerTables().ln.data()) {}
 
 // ---------------------------------------------------------------------------------------------
 // ran3 and its seeding
 
-double TRandom::ran3(int& idum) {
-  if (idum < 0 || !filled_) {
-    filled_ = true;
-    // 64-bit intermediates; stored values wrap to 32 bits as the original's long did.
-    const std::int64_t absIdum = idum < 0 ? -static_cast<std::int64_t>(idum) : idum;
-    std::int64_t mj = (static_cast<std::int64_t>(MSEED) - absIdum) % MBIG;  // sign of dividend
-    ma_[55] = static_cast<std::int32_t>(mj);
-    std::int64_t mk = 1;
-    for (int i = 1; i <= 54; i++) {
-      const int ii = (21 * i) % 55;
-      ma_[ii] = static_cast<std::int32_t>(mk);
-      mk = mj - mk;
-      if (mk < MZ) mk += MBIG;
-      mj = ma_[ii];
-    }
-    for (int k = 1; k <= 4; k++) {
-      for (int i = 1; i <= 55; i++) {
-        std::int64_t v = static_cast<std::int64_t>(ma_[i]) - ma_[1 + (i + 30) % 55];
-        if (v < MZ) v += MBIG;
-        ma_[i] = static_cast<std::int32_t>(v);
-      }
-    }
-    inext_ = 0;
-    inextp_ = 31;
-    idum = 1;
+void TRandom::fillRan3Table(int& idum) {
+  filled_ = true;
+  // 64-bit intermediates; stored values wrap to 32 bits as the original's long did.
+  const std::int64_t absIdum = idum < 0 ? -static_cast<std::int64_t>(idum) : idum;
+  std::int64_t mj = (static_cast<std::int64_t>(MSEED) - absIdum) % MBIG;  // sign of dividend
+  ma_[55] = static_cast<std::int32_t>(mj);
+  std::int64_t mk = 1;
+  for (int i = 1; i <= 54; i++) {
+    const int ii = (21 * i) % 55;
+    ma_[ii] = static_cast<std::int32_t>(mk);
+    mk = mj - mk;
+    if (mk < MZ) mk += MBIG;
+    mj = ma_[ii];
   }
-  if (++inext_ == 56) inext_ = 1;
-  if (++inextp_ == 56) inextp_ = 1;
-  std::int64_t mj = static_cast<std::int64_t>(ma_[inext_]) - ma_[inextp_];
-  if (mj < MZ) mj += MBIG;
-  ma_[inext_] = static_cast<std::int32_t>(mj);
-  const double value = static_cast<double>(mj) * FAC;
-  if (value >= 1.0) log_ << " ** strange ran3:" << value << std::endl;
-  return value;
+  for (int k = 1; k <= 4; k++) {
+    for (int i = 1; i <= 55; i++) {
+      std::int64_t v = static_cast<std::int64_t>(ma_[i]) - ma_[1 + (i + 30) % 55];
+      if (v < MZ) v += MBIG;
+      ma_[i] = static_cast<std::int32_t>(v);
+    }
+  }
+  inext_ = 0;
+  inextp_ = 31;
+  idum = 1;
+}
+
+void TRandom::logStrangeRan3(double value) {
+  log_ << " ** strange ran3:" << value << std::endl;
 }
 
 int TRandom::make_clock_seed() {
@@ -118,8 +162,8 @@ float TRandom::poisson_dev(float xm, int& idum) {
     if (xm != c.oldm) {
       c.oldm = xm;
       c.sq = static_cast<float>(std::sqrt(2.0 * xm));
-      c.alxm = static_cast<float>(std::log(static_cast<double>(xm)));
-      c.g = static_cast<float>(xm * c.alxm - ln_gamma_lanczos(xm + 1.0));
+      c.alxm = static_cast<float>(naturalLog(xm));
+      c.g = static_cast<float>(xm * c.alxm - lnGammaOfSuccessor(xm));
     }
     do {
       do {
@@ -127,8 +171,7 @@ float TRandom::poisson_dev(float xm, int& idum) {
         em = c.sq * y + xm;
       } while (em < 0.0);
       em = std::floor(em);
-      t = static_cast<float>(0.9 * (1.0 + y * y) *
-                             std::exp(em * c.alxm - ln_gamma_lanczos(em + 1.0) - c.g));
+      t = static_cast<float>(0.9 * (1.0 + y * y) * std::exp(em * c.alxm - lnFactorial(em) - c.g));
     } while (ran3(idum) > t);
   }
   return em;
@@ -154,8 +197,8 @@ double TRandom::poisson_dev(double xm, int& idum) {
     if (xm != c.oldm) {
       c.oldm = xm;
       c.sq = std::sqrt(2.0 * xm);
-      c.alxm = std::log(xm);
-      c.g = xm * c.alxm - ln_gamma_lanczos(xm + 1.0);
+      c.alxm = naturalLog(xm);
+      c.g = xm * c.alxm - lnGammaOfSuccessor(xm);
     }
     do {
       do {
@@ -163,7 +206,7 @@ double TRandom::poisson_dev(double xm, int& idum) {
         em = c.sq * y + xm;
       } while (em < 0.0);
       em = std::floor(em);
-      t = 0.9 * (1.0 + y * y) * std::exp(em * c.alxm - ln_gamma_lanczos(em + 1.0) - c.g);
+      t = 0.9 * (1.0 + y * y) * std::exp(em * c.alxm - lnFactorial(em) - c.g);
     } while (ran3(idum) > t);
   }
   return em;
@@ -176,9 +219,11 @@ float TRandom::binomial_dev(float pp, int n) {
   const float am = static_cast<float>(n) * p;
   float bnl;
   if (n < 25) {
-    bnl = 0.0f;
-    for (int j = 1; j <= n; j++)
-      if (ran3(idum) < p) ++bnl;
+    // Counted without a branch (the outcome of each comparison is a coin toss); the count
+    // stays below 25 and so converts exactly.
+    int successes = 0;
+    for (int j = 1; j <= n; j++) successes += ran3(idum) < p ? 1 : 0;
+    bnl = static_cast<float>(successes);
   } else if (am < 1.0) {
     const float g = static_cast<float>(std::exp(-static_cast<double>(am)));
     float t = 1.0f;
@@ -191,7 +236,7 @@ float TRandom::binomial_dev(float pp, int n) {
   } else {
     if (n != c.nold) {
       c.en = static_cast<float>(n);
-      c.oldg = static_cast<float>(ln_gamma_lanczos(c.en + 1.0));
+      c.oldg = static_cast<float>(lnFactorial(c.en));
       c.nold = n;
     }
     if (p != c.pold) {
@@ -212,9 +257,8 @@ float TRandom::binomial_dev(float pp, int n) {
       } while (em < 0.0 || em >= (c.en + 1.0));
       em = std::floor(em);
       t = static_cast<float>(1.2 * sq * (1.0 + y * y) *
-                             std::exp(c.oldg - ln_gamma_lanczos(em + 1.0) -
-                                      ln_gamma_lanczos(c.en - em + 1.0) + em * c.plog +
-                                      (c.en - em) * c.pclog));
+                             std::exp(c.oldg - lnFactorial(em) - lnFactorial(c.en - em) +
+                                      em * c.plog + (c.en - em) * c.pclog));
     } while (ran3(idum) > t);
     bnl = em;
   }
@@ -228,9 +272,9 @@ double TRandom::binomial_dev(double pp, int n, int& idum) {
   const double am = n * p;
   double bnl;
   if (n < 25) {
-    bnl = 0.0;
-    for (int j = 1; j <= n; j++)
-      if (ran3(idum) < p) ++bnl;
+    int successes = 0;
+    for (int j = 1; j <= n; j++) successes += ran3(idum) < p ? 1 : 0;
+    bnl = successes;
   } else if (am < 1.0) {
     const double g = std::exp(-am);
     double t = 1.0;
@@ -243,7 +287,7 @@ double TRandom::binomial_dev(double pp, int n, int& idum) {
   } else {
     if (n != c.nold) {
       c.en = n;
-      c.oldg = ln_gamma_lanczos(c.en + 1.0);
+      c.oldg = lnFactorial(c.en);
       c.nold = n;
     }
     if (p != c.pold) {
@@ -264,8 +308,8 @@ double TRandom::binomial_dev(double pp, int n, int& idum) {
       } while (em < 0.0 || em >= (c.en + 1.0));
       em = std::floor(em);
       t = 1.2 * sq * (1.0 + y * y) *
-          std::exp(c.oldg - ln_gamma_lanczos(em + 1.0) - ln_gamma_lanczos(c.en - em + 1.0) +
-                   em * c.plog + (c.en - em) * c.pclog);
+          std::exp(c.oldg - lnFactorial(em) - lnFactorial(c.en - em) + em * c.plog +
+                   (c.en - em) * c.pclog);
     } while (ran3(idum) > t);
     bnl = em;
   }

@@ -6,6 +6,7 @@
 // (lnGamma, incomplete gamma, percentage points, discrete gamma rates) live in gamma_rates.h;
 // the named distributions are drawn by TSampler (sampler.h).
 
+#include <cstddef>
 #include <cstdint>
 #include <iostream>
 #include <optional>
@@ -54,7 +55,7 @@ class TRandom {
   void initialize_ran3(int seed);
   // Uniform in [0, 1). A negative idum, or the very first call, (re)fills the table and sets
   // idum to 1; a non-negative idum continues the sequence.
-  double ran3(int& idum);
+  inline double ran3(int& idum);
 
   // The seed variable shared by the cell code, 1 from the start.
   int& cellSeed() { return cellSeed_; }
@@ -92,14 +93,25 @@ class TRandom {
  private:
   std::ostream& log_;
   std::ostream* out_;
+  // The table fill of ran3, on a negative idum or the first call; kept out of line so that the
+  // per-draw step, called several times per cell and generation, inlines.
+  void fillRan3Table(int& idum);
+  void logStrangeRan3(double value);
+  double lnFactorial(double k) const;
+  double lnGammaOfSuccessor(double x) const;
+  double naturalLog(double x) const;
+  const double* lnFactorial_;  // lnΓ(k+1) and ln k of small integers k, shared and immutable
+  const double* ln_;
+
   std::optional<int> fixedSeed_;
   int cellSeed_ = 1;
   int binomialFloatSeed_ = 1;
 
   // ran3 table and cursors.
   std::int32_t ma_[56] = {};
-  int inext_ = 0;
-  int inextp_ = 0;
+  // Cursors of a type the table's int32 writes cannot alias, so they stay in registers.
+  std::size_t inext_ = 0;
+  std::size_t inextp_ = 0;
   bool filled_ = false;
 
   // poisson_dev caches: last mean, sqrt(2 mean), ln mean, mean ln mean - lnΓ(mean+1) (or
@@ -133,5 +145,17 @@ class TRandom {
   double gamma_wh_small(double s);
   double gamma_wh_large(double s);
 };
+
+inline double TRandom::ran3(int& idum) {
+  if (idum < 0 || !filled_) fillRan3Table(idum);
+  if (++inext_ == 56) inext_ = 1;
+  if (++inextp_ == 56) inextp_ = 1;
+  std::int64_t mj = static_cast<std::int64_t>(ma_[inext_]) - ma_[inextp_];
+  if (mj < MZ) mj += MBIG;
+  ma_[inext_] = static_cast<std::int32_t>(mj);
+  const double value = static_cast<double>(mj) * FAC;
+  if (value >= 1.0) logStrangeRan3(value);
+  return value;
+}
 
 }  // namespace orvantis
