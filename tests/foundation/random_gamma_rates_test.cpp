@@ -42,20 +42,16 @@ TEST(IncompleteGamma, KnownValuesAndEdges) {
 TEST(PercentagePoints, NormalAndChiSquare) {
   EXPECT_NEAR(normal_percentage_point(0.975), 1.959963985, 1e-7);
   EXPECT_NEAR(normal_percentage_point(0.025), -1.959963985, 1e-7);
-  EXPECT_NEAR(normal_percentage_point(0.5), 0.0, 1e-7);
   EXPECT_EQ(normal_percentage_point(0.0), -9999);
   EXPECT_EQ(normal_percentage_point(1.0), -9999);
-
   std::ostringstream log;
   EXPECT_NEAR(chi2_percentage_point(0.95, 1, log), 3.841459, 1e-5);
-  EXPECT_NEAR(chi2_percentage_point(0.5, 2, log), 2 * std::log(2.0), 1e-5);
   EXPECT_NEAR(chi2_percentage_point(0.05, 10, log), 3.940299, 1e-5);
   EXPECT_NEAR(chi2_percentage_point(0.99, 30, log), 50.89218, 1e-4);
   // Small degrees of freedom (the iterative start of AS 91): check by the incomplete gamma.
   const double x = chi2_percentage_point(0.6, 0.2, log);
   EXPECT_NEAR(IncompleteGamma(x / 2, 0.1, std::lgamma(0.1)), 0.6, 1e-6);
   EXPECT_EQ(chi2_percentage_point(0.000001, 3, log), -1);
-  EXPECT_EQ(chi2_percentage_point(0.9999999, 3, log), -1);
   EXPECT_EQ(chi2_percentage_point(0.5, 0, log), -1);
   EXPECT_EQ(log.str(), "");
 }
@@ -65,12 +61,8 @@ TEST(DiscreteGammaRates, MeansOfEqualProbabilityCategories) {
   // Yang (1994): alpha = 0.5, four categories.
   double rates[4];
   discrete_gamma_rates(rates, 0.5, 0.5, 4, false, log);
-  EXPECT_NEAR(rates[0], 0.0334, 5e-4);
-  EXPECT_NEAR(rates[1], 0.2519, 5e-4);
-  EXPECT_NEAR(rates[2], 0.8203, 5e-4);
-  EXPECT_NEAR(rates[3], 2.8944, 5e-4);
-  EXPECT_NEAR((rates[0] + rates[1] + rates[2] + rates[3]) / 4, 1.0, 1e-6);
-
+  const double yang[] = {0.0334, 0.2519, 0.8203, 2.8944};
+  for (int i = 0; i < 4; ++i) EXPECT_NEAR(rates[i], yang[i], 5e-4) << i;
   // Mean and median variants both average alpha / beta.
   for (bool median : {false, true}) {
     std::vector<double> r(6);
@@ -78,9 +70,6 @@ TEST(DiscreteGammaRates, MeansOfEqualProbabilityCategories) {
     EXPECT_NEAR(std::accumulate(r.begin(), r.end(), 0.0) / 6, 0.5, 1e-6) << median;
     EXPECT_TRUE(std::is_sorted(r.begin(), r.end())) << median;
   }
-  double single = 0;
-  discrete_gamma_rates(&single, 0.7, 2.0, 1, false, log);
-  EXPECT_DOUBLE_EQ(single, 0.35);
   EXPECT_EQ(log.str(), "");
 }
 
@@ -111,75 +100,53 @@ TEST(MultiNomial, ShortfallGoesToTheLastCategoryAndIsLogged) {
   EXPECT_EQ(counts, plainMultinomial(twin, 10000, {0.5, 0.75, 0.99}));
 }
 
+// Many categories go through a coarse index; a first category holding more than a fifth of the
+// mass is its hardest case.
 TEST(MultiNomial, CoarseIndexForManyCategoriesGivesThePlainResult) {
   std::ostringstream log;
   TRandom random(log);
   TRandom twin(log);
-  // 30 unequal categories, passed as already cumulative (work == nullptr).
-  std::vector<double> cumulative(30);
-  double total = 0;
-  for (int i = 0; i < 30; i++) total += (i % 7) + 0.5;
-  double running = 0;
-  for (int i = 0; i < 30; i++) {
-    running += ((i % 7) + 0.5) / total;
-    cumulative[static_cast<std::size_t>(i)] = running;
-  }
-  cumulative.back() = 1.0;
-  std::vector<int> counts(30);
-  MultiNomial(random, 20000, 30, cumulative.data(), counts.data(), nullptr);
-  EXPECT_EQ(log.str(), "");
-  EXPECT_EQ(counts, plainMultinomial(twin, 20000, cumulative));
-  // A first category holding more than a fifth of the mass.
   std::vector<double> skewed(25, 0.6 / 24);
   skewed[0] = 0.4;
   std::vector<double> work(25);
-  std::vector<int> counts2(25);
-  MultiNomial(random, 5000, 25, skewed.data(), counts2.data(), work.data());
-  EXPECT_EQ(counts2, plainMultinomial(twin, 5000, work));
+  std::vector<int> counts(25);
+  MultiNomial(random, 20000, 25, skewed.data(), counts.data(), work.data());
+  EXPECT_EQ(counts, plainMultinomial(twin, 20000, work));
+  // Already cumulative (work == nullptr).
+  MultiNomial(random, 20000, 25, work.data(), counts.data(), nullptr);
+  EXPECT_EQ(counts, plainMultinomial(twin, 20000, work));
+  EXPECT_EQ(log.str(), "");
 }
 
-TEST(SiteRates, AllOnesWithoutHeterogeneity) {
+TEST(SiteRates, OnesDiscreteCategoriesAndContinuousGamma) {
   std::ostringstream log;
   TRandom random(log);
-  std::vector<double> rates(50, -1);
-  site_rates_from_gamma(random, rates.data(), 0.0, 4, 50, false, nullptr);
-  for (double r : rates) EXPECT_EQ(r, 1.0);
-}
+  std::vector<double> ones(50, -1);
+  site_rates_from_gamma(random, ones.data(), 0.0, 4, 50, false, nullptr);
+  for (double r : ones) EXPECT_EQ(r, 1.0);
 
-TEST(SiteRates, DiscreteCategoriesFilledInOrderAndCumulative) {
-  std::ostringstream log;
-  TRandom random(log);
   double categories[4];
   discrete_gamma_rates(categories, 0.5, 0.5, 4, false, log);
   std::vector<double> rates(1000);
   std::vector<double> work(4);
   site_rates_from_gamma(random, rates.data(), 0.5, 4, 1000, false, work.data());
   EXPECT_TRUE(std::is_sorted(rates.begin(), rates.end()));
-  for (double r : rates) {
-    EXPECT_TRUE(r == categories[0] || r == categories[1] || r == categories[2] ||
-                r == categories[3]);
-  }
-  std::vector<double> cumulative(1000);
-  site_rates_from_gamma(random, cumulative.data(), 0.5, 4, 1000, true, nullptr);
-  EXPECT_TRUE(std::is_sorted(cumulative.begin(), cumulative.end()));
-  EXPECT_DOUBLE_EQ(cumulative.back(), 1.0);
-  EXPECT_EQ(log.str(), "");
-}
+  for (double r : rates) EXPECT_NE(std::find(categories, categories + 4, r), categories + 4);
+  site_rates_from_gamma(random, rates.data(), 0.5, 4, 1000, true, nullptr);
+  EXPECT_TRUE(std::is_sorted(rates.begin(), rates.end()));
+  EXPECT_DOUBLE_EQ(rates.back(), 1.0);
 
-TEST(SiteRates, ContinuousGammaBelowTwoCategories) {
-  std::ostringstream log;
-  TRandom random(log);
+  // Below two categories the rates are Gamma(0.8, 0.8) draws: mean 1, variance 1/0.8.
   const int count = 100000;
-  std::vector<double> rates(count);
-  site_rates_from_gamma(random, rates.data(), 0.8, 1, count, false, nullptr);
-  // Gamma(0.8, 0.8): mean 1, variance 1/0.8.
-  const double mean = std::accumulate(rates.begin(), rates.end(), 0.0) / count;
+  std::vector<double> continuous(count);
+  site_rates_from_gamma(random, continuous.data(), 0.8, 1, count, false, nullptr);
+  const double mean = std::accumulate(continuous.begin(), continuous.end(), 0.0) / count;
   EXPECT_NEAR(mean, 1.0, 5 * std::sqrt(1.25 / count));
-
   std::vector<double> sorted(1000);
   sorted_site_rates_from_gamma(random, sorted.data(), 1000, 0.8, 1);
   EXPECT_TRUE(std::is_sorted(sorted.begin(), sorted.end()));
   EXPECT_GT(sorted.front(), 0.0);
+  EXPECT_EQ(log.str(), "");
 }
 
 TEST(GammaQuantiles, SortedSampleQuantilesMatchTheDistribution) {

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <functional>
 #include <sstream>
+#include <vector>
 
 #include "foundation/random.h"
 #include "foundation/sampler.h"
@@ -17,102 +18,87 @@ namespace {
 
 constexpr int kDraws = 100000;
 
-// mean, variance: theoretical moments; mu4: theoretical fourth central moment (for the
-// standard error of the sample variance, sqrt((mu4 - variance^2) / N)).
-void expectMoments(const std::function<double()>& draw, double mean, double variance, double mu4,
-                   const char* what) {
-  double sum = 0;
-  double sumSq = 0;
-  std::vector<double> values(kDraws);
-  for (int i = 0; i < kDraws; i++) {
-    values[static_cast<std::size_t>(i)] = draw();
-    sum += values[static_cast<std::size_t>(i)];
-  }
-  const double sampleMean = sum / kDraws;
-  for (double v : values) sumSq += (v - sampleMean) * (v - sampleMean);
-  const double sampleVariance = sumSq / (kDraws - 1);
-  const double seMean = std::sqrt(variance / kDraws);
-  const double seVariance = std::sqrt((mu4 - variance * variance) / kDraws);
-  EXPECT_NEAR(sampleMean, mean, 5 * seMean) << what << ": mean";
-  EXPECT_NEAR(sampleVariance, variance, 5 * seVariance) << what << ": variance";
-}
-
-void expectPoisson(const std::function<double()>& draw, double m, const char* what) {
-  expectMoments(draw, m, m, m * (1 + 3 * m), what);
-}
-
-void expectBinomial(const std::function<double()>& draw, int n, double p, const char* what) {
-  const double v = n * p * (1 - p);
-  const double pq = p * (1 - p);
-  expectMoments(draw, n * p, v, v * (1 - 6 * pq) + 3 * v * v, what);
-}
-
-void expectGamma(const std::function<double()>& draw, double a, const char* what) {
-  expectMoments(draw, a, a, 3 * a * (a + 2), what);
-}
-
-class RandomStats : public ::testing::Test {
- protected:
-  RandomStats() {
-    random.setFixedSeed(31415);
-    random.initialize_ran3(1);
-  }
-  std::ostringstream log;
-  std::ostringstream out;
-  TRandom random{log, out};
-  int idum = 1;
+struct Moments {
+  double mean;
+  double variance;
+  double mu4;  // fourth central moment, for the standard error sqrt((mu4 - variance²) / N)
 };
 
-TEST_F(RandomStats, Poisson) {
-  expectPoisson([&] { return random.poisson_dev(3.0, idum); }, 3, "double mean 3");
-  expectPoisson([&] { return random.poisson_dev(50.0, idum); }, 50, "double mean 50");
-  expectPoisson([&] { return static_cast<double>(random.poisson_dev(3.0f, idum)); }, 3,
-                "float mean 3");
-  expectPoisson([&] { return static_cast<double>(random.poisson_dev(50.0f, idum)); }, 50,
-                "float mean 50");
+Moments poisson(double m) {
+  return {m, m, m * (1 + 3 * m)};
+}
+Moments binomial(int n, double p) {
+  const double v = n * p * (1 - p);
+  return {n * p, v, v * (1 - 6 * p * (1 - p)) + 3 * v * v};
+}
+Moments gamma(double a) {
+  return {a, a, 3 * a * (a + 2)};
 }
 
-TEST_F(RandomStats, Binomial) {
-  expectBinomial([&] { return random.binomial_dev(0.3, 10, idum); }, 10, 0.3, "n 10");
-  expectBinomial([&] { return random.binomial_dev(0.3, 1000, idum); }, 1000, 0.3, "n 1000");
-  expectBinomial([&] { return random.binomial_dev(0.8, 100, idum); }, 100, 0.8, "p 0.8");
-  expectBinomial([&] { return random.binomial_dev(0.002, 200, idum); }, 200, 0.002, "n p < 1");
-  expectBinomial([&] { return static_cast<double>(random.binomial_dev(0.3f, 10)); }, 10, 0.3,
-                 "float n 10");
-  expectBinomial([&] { return static_cast<double>(random.binomial_dev(0.3f, 1000)); }, 1000, 0.3,
-                 "float n 1000");
+TDistributionSettings distribution(unsigned type, std::vector<double> parameters) {
+  TDistributionSettings d;
+  d.set_type(type);
+  for (double p : parameters) d.add_parameter(p);
+  return d;
 }
 
-TEST_F(RandomStats, Gamma) {
-  expectGamma([&] { return random.gamma_dev(0.4); }, 0.4, "shape 0.4");
-  expectGamma([&] { return random.gamma_dev(3.0); }, 3.0, "shape 3");
-  expectGamma([&] { return random.gamma_dev(7.5); }, 7.5, "shape 7.5");
-  expectGamma([&] { return random.gamma_dev_wh(0.5); }, 0.5, "wh shape 0.5");
-  expectGamma([&] { return random.gamma_dev_wh(1.0); }, 1.0, "wh shape 1");
-  expectGamma([&] { return random.gamma_dev_wh(2.5); }, 2.5, "wh shape 2.5");
-}
-
-TEST_F(RandomStats, NormalAndExponentialFromSampler) {
+TEST(RandomStats, MeansAndVariancesOfTheDeviates) {
+  std::ostringstream log;
+  TRandom random(log, log);
+  random.setFixedSeed(31415);
+  random.initialize_ran3(1);
+  int idum = 1;
   TSampler sampler(random);
-  TDistributionSettings normal;
-  normal.set_type(TDistributionSettings::kNormal);
-  normal.add_parameter(2.0);
-  normal.add_parameter(3.0);
-  expectMoments([&] { return sampler.sample(normal, idum); }, 2.0, 9.0, 3 * 81.0, "normal");
-
-  TDistributionSettings exponential;
-  exponential.set_type(TDistributionSettings::kExponential);
-  exponential.add_parameter(2.0);
-  expectMoments([&] { return sampler.sample(exponential, idum); }, 0.5, 0.25, 9.0 / 16,
-                "exponential");
-
-  TDistributionSettings gamma2;
-  gamma2.set_type(TDistributionSettings::kGamma2P);
-  gamma2.add_parameter(3.0);
-  gamma2.add_parameter(2.0);
-  // Gamma(3)/2: moments of Gamma(3) scaled by 1/2, 1/4 and 1/16.
-  expectMoments([&] { return sampler.sample(gamma2, idum); }, 1.5, 0.75, 3 * 3 * 5 / 16.0,
-                "gamma 2p");
+  using T = TDistributionSettings;
+  const auto normal = distribution(T::kNormal, {2.0, 3.0});
+  const auto exponential = distribution(T::kExponential, {2.0});
+  const auto gamma2 = distribution(T::kGamma2P, {3.0, 2.0});
+  struct Case {
+    const char* what;
+    std::function<double()> draw;
+    Moments expected;
+  };
+  const Case cases[] = {
+      {"Poisson 3", [&] { return random.poisson_dev(3.0, idum); }, poisson(3)},
+      {"Poisson 50", [&] { return random.poisson_dev(50.0, idum); }, poisson(50)},
+      {"float Poisson 3", [&] { return random.poisson_dev(3.0f, idum); }, poisson(3)},
+      {"float Poisson 50", [&] { return random.poisson_dev(50.0f, idum); }, poisson(50)},
+      {"binomial 10, 0.3", [&] { return random.binomial_dev(0.3, 10, idum); }, binomial(10, 0.3)},
+      {"binomial 1000, 0.3", [&] { return random.binomial_dev(0.3, 1000, idum); },
+       binomial(1000, 0.3)},
+      {"binomial 100, 0.8", [&] { return random.binomial_dev(0.8, 100, idum); },
+       binomial(100, 0.8)},
+      {"binomial n p < 1", [&] { return random.binomial_dev(0.002, 200, idum); },
+       binomial(200, 0.002)},
+      {"float binomial 10", [&] { return random.binomial_dev(0.3f, 10); }, binomial(10, 0.3)},
+      {"float binomial 1000", [&] { return random.binomial_dev(0.3f, 1000); }, binomial(1000, 0.3)},
+      {"gamma 0.4", [&] { return random.gamma_dev(0.4); }, gamma(0.4)},
+      {"gamma 3", [&] { return random.gamma_dev(3.0); }, gamma(3.0)},
+      {"gamma 7.5", [&] { return random.gamma_dev(7.5); }, gamma(7.5)},
+      {"wh gamma 0.5", [&] { return random.gamma_dev_wh(0.5); }, gamma(0.5)},
+      {"wh gamma 1", [&] { return random.gamma_dev_wh(1.0); }, gamma(1.0)},
+      {"wh gamma 2.5", [&] { return random.gamma_dev_wh(2.5); }, gamma(2.5)},
+      {"normal 2, 3", [&] { return sampler.sample(normal, idum); }, {2.0, 9.0, 3 * 81.0}},
+      {"exponential 2", [&] { return sampler.sample(exponential, idum); }, {0.5, 0.25, 9.0 / 16}},
+      // Gamma(3)/2: moments of Gamma(3) scaled by 1/2, 1/4 and 1/16.
+      {"gamma 3 / 2", [&] { return sampler.sample(gamma2, idum); }, {1.5, 0.75, 45.0 / 16}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<double> values(kDraws);
+    double sum = 0;
+    for (double& v : values) {
+      v = c.draw();
+      sum += v;
+    }
+    const double mean = sum / kDraws;
+    double squares = 0;
+    for (double v : values) squares += (v - mean) * (v - mean);
+    const Moments& e = c.expected;
+    EXPECT_NEAR(mean, e.mean, 5 * std::sqrt(e.variance / kDraws));
+    EXPECT_NEAR(squares / (kDraws - 1), e.variance,
+                5 * std::sqrt((e.mu4 - e.variance * e.variance) / kDraws));
+  }
   EXPECT_EQ(log.str().find("strange"), std::string::npos);
 }
 

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <sstream>
 #include <string>
 
@@ -160,33 +159,6 @@ TEST(GridWriterTest, HeaderUsesDefaultFormattingWhateverTheStreamFlags) {
   out.str("");
   out << 1.0;
   EXPECT_EQ(out.str(), "1.00");  // the caller's flags are back
-}
-
-TEST(GridLocateTest, BordersAndOutsidePoints) {
-  TGridHeader h;
-  h.ncols = 4;
-  h.nrows = 3;
-  h.xllcorner = 10.0;
-  h.yllcorner = 20.0;
-  h.cellsize = 2.0;
-  h.updateUpperCorner();  // x 10..18, y 20..26
-  int row = -1;
-  int col = -1;
-  ASSERT_TRUE(h.locate(10.0, 25.0, row, col));  // west border
-  EXPECT_EQ(col, 0);
-  EXPECT_EQ(row, 0);
-  ASSERT_TRUE(h.locate(17.9, 20.0, row, col));  // south border
-  EXPECT_EQ(col, 3);
-  EXPECT_EQ(row, 2);
-  ASSERT_TRUE(h.locate(12.0, 22.0, row, col));  // on inner cell edges: the cell to the north-east
-  EXPECT_EQ(col, 1);
-  EXPECT_EQ(row, 1);
-  EXPECT_FALSE(h.locate(18.0, 22.0, row, col));  // east border
-  EXPECT_FALSE(h.locate(12.0, 26.0, row, col));  // north border
-  EXPECT_FALSE(h.locate(9.99, 22.0, row, col));
-  EXPECT_FALSE(h.locate(12.0, 19.0, row, col));
-  EXPECT_FALSE(h.locate(std::nan(""), 22.0, row, col));
-  EXPECT_FALSE(h.locate(12.0, INFINITY, row, col));
 }
 
 }  // namespace

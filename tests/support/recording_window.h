@@ -1,8 +1,7 @@
 #pragma once
-// Window services for tests: records every box, question and progress report, and answers
-// questions with preset answers (OK/Yes by default).
+// Window services for tests: records every box and progress report; questions are answered
+// with OK/Yes and recorded like boxes.
 
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -22,11 +21,11 @@ class RecordingWindow : public TWindowServices {
   }
   bool askOkCancel(const std::string& text, const std::string& caption) override {
     questions.push_back({text, caption});
-    return nextAnswer();
+    return true;
   }
   bool askYesNo(const std::string& text, const std::string& caption) override {
     questions.push_back({text, caption});
-    return nextAnswer();
+    return true;
   }
   void progress(const TProgress& p) override { progressReports.push_back(p); }
   void processPendingEvents() override { ++pendingEventCalls; }
@@ -34,16 +33,7 @@ class RecordingWindow : public TWindowServices {
   std::vector<RecordedBox> boxes;
   std::vector<RecordedBox> questions;
   std::vector<TProgress> progressReports;
-  std::deque<bool> answers;  // consumed in order; true (OK/Yes) once empty
   int pendingEventCalls = 0;
-
- private:
-  bool nextAnswer() {
-    if (answers.empty()) return true;
-    const bool a = answers.front();
-    answers.pop_front();
-    return a;
-  }
 };
 
 }  // namespace orvantis::testing

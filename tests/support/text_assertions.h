@@ -1,11 +1,25 @@
 #pragma once
-// Assertions on log and message texts that print both texts when they fail.
+// Assertions on log and message texts that print both texts when they fail, and the message of
+// an exception.
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "foundation/exception.h"
+
 namespace orvantis::testing {
+
+// The message of the TException that `f` throws, or "no exception".
+template <typename F>
+std::string thrownMessage(F&& f) {
+  try {
+    f();
+  } catch (const TException& e) {
+    return e.what();
+  }
+  return "no exception";
+}
 
 inline ::testing::AssertionResult textContains(const char* textExpr, const char* partExpr,
                                                const std::string& text, const std::string& part) {

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "world/cell.h"
 
 namespace orvantis {
@@ -46,21 +44,6 @@ TEST(GrowDensityTest, CappedGrowthStopsAtTheCapacity) {
   State above = withSize(100, 100, 0.5f);
   EXPECT_EQ(growDensityCapped(above, 0.5f), 100);
   EXPECT_FLOAT_EQ(above._N_remainder, 0.0f);
-}
-
-TEST(BalanceTest, NegativeSizeIsLoggedAndClamped) {
-  std::ostringstream log;
-  cell where;
-  where.row = 2;
-  where.column = 3;
-  State s = withSize(5, 100);
-  s.BilanMigr = -8;
-  EXPECT_EQ(add_BilanMigr_to_N(s, where, 7, log), 0);
-  EXPECT_EQ(s._N_POP, 0);
-  EXPECT_EQ(s.BilanMigr, 0);
-  EXPECT_EQ(log.str(),
-            "[Error in State::add_BilanMigr_to_N()]: _N_POP<0 when add_BilanMigr_to_N, _N_POP= "
-            "-3\n  at generation 7 for cell 2;3\n");
 }
 
 }  // namespace

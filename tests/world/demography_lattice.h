@@ -31,23 +31,14 @@ class DemographyLattice {
         rows_(static_cast<int>(land.size())),
         cols_(static_cast<int>(land.front().size())) {
     indexAt_.assign(static_cast<std::size_t>(rows_ * cols_), -1);
-    int count = 0;
     for (int r = 0; r < rows_; ++r) {
       for (int c = 0; c < cols_; ++c) {
-        if (land[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] != '.') {
-          indexAt_[static_cast<std::size_t>(r * cols_ + c)] = count++;
-        }
-      }
-    }
-    cells.resize(static_cast<std::size_t>(count));
-    for (int r = 0; r < rows_; ++r) {
-      for (int c = 0; c < cols_; ++c) {
-        const int i = index(r, c);
-        if (i < 0) continue;
-        cell& x = cells[static_cast<std::size_t>(i)];
+        if (land[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] == '.') continue;
+        indexAt_[static_cast<std::size_t>(r * cols_ + c)] = static_cast<int>(cells.size());
+        cell& x = cells.emplace_back();
         x.row = r;
         x.column = c;
-        x.index = i;
+        x.index = static_cast<int>(cells.size()) - 1;
       }
     }
     for (cell& x : cells) {
@@ -57,7 +48,7 @@ class DemographyLattice {
       x.neighbours[Neighbour::East] = cellPtr(x.row, x.column + 1);
     }
     for (int p = 0; p < populations; ++p) {
-      states[p].assign(static_cast<std::size_t>(count), State{});
+      states[p].assign(cells.size(), State{});
       for (State& s : states[p]) {
         s.K = K;
         s.F = F;
@@ -78,7 +69,6 @@ class DemographyLattice {
     return indexAt_[static_cast<std::size_t>(r * cols_ + c)];
   }
   State& at(int r, int c, int p = 0) { return states[p][static_cast<std::size_t>(index(r, c))]; }
-  int N(int r, int c, int p = 0) { return at(r, c, p)._N_POP; }
   int dbN(int r, int c, int t, int p = 0) const { return db->get_N(index(r, c), p, t); }
   int arrivals(int r, int c, FromSide side, int t, int p = 0) const {
     return db->get_migrFromNeighbour(index(r, c), p, side, t);

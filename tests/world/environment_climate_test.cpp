@@ -83,21 +83,6 @@ TEST_F(ClimateInterpolationTest, KSwitchUsesTheLgmClassWhereThereIsNoPresentClas
   EXPECT_EQ(world->settings().textValue("Veg2KFile").str(), second);
 }
 
-TEST_F(ClimateInterpolationTest, SeaLevelDecidesEmergedCellsAndCoasts) {
-  map("AltitudeTopoFile", gridText({"10 10 10", "-5 10 10"}, 3));
-  climateSeries("-66600 -8\n0 0\n", "-66600 -120\n-5000 0\n");
-  ASSERT_EQ(build(), 1) << log.str();
-  world->updateSeaLevel(-10000);
-  for (const cell& c : world->cells()) EXPECT_TRUE(c.emerged);
-  EXPECT_FALSE(world->cellAt(0, 0)->coast);
-  world->updateSeaLevel(-5000);
-  EXPECT_FALSE(world->cellAt(1, 0)->emerged);
-  EXPECT_FALSE(world->cellAt(1, 0)->coast);
-  EXPECT_TRUE(world->cellAt(0, 0)->coast);
-  EXPECT_TRUE(world->cellAt(1, 1)->coast);
-  EXPECT_FALSE(world->cellAt(0, 2)->coast);
-}
-
 class TableSwitchTest : public testing::WorldBuildTest {};
 
 // Coast (around the lake at (1, 1)) and river ((1, 3), inland) factors of 0.5 on K and F. A

@@ -39,60 +39,47 @@ TEST_F(ClimateSeriesTest, TemperatureSeriesStoresOnlyChanges) {
   EXPECT_EQ(world->seaLevelSeries()->valueAt(0), 0.0f);
 }
 
-struct BadSeriesCase {
-  const char* name;
-  const char* temperature;  // nullptr: no VostokFile key
-  const char* seaLevel;     // nullptr: no SeaLevelFile key
-  const char* expected;     // part of the log
-  const char* faultyKey;    // the key of the file the log must name, or nullptr
-};
-
-class BadSeriesTest : public ClimateSeriesTest,
-                      public ::testing::WithParamInterface<BadSeriesCase> {};
-
-TEST_P(BadSeriesTest, FailsTheConstructionWithAClearLine) {
-  const BadSeriesCase& c = GetParam();
-  climateSeries(c.temperature ? c.temperature : "", c.seaLevel ? c.seaLevel : "");
-  if (!c.temperature) keys.erase("VostokFile");
-  if (!c.seaLevel) keys.erase("SeaLevelFile");
-  EXPECT_EQ(build(), 0);
-  EXPECT_CONTAINS(log.str(), c.expected);
-  if (c.faultyKey) {
-    EXPECT_CONTAINS(log.str(), "'" + keys[c.faultyKey] + "'");
+TEST_F(ClimateSeriesTest, DamagedSeriesFailTheConstructionWithAClearLine) {
+  constexpr const char* kSea = "-66600 -120\n0 0\n";
+  constexpr const char* kTemperature = "-66600 -8\n0 0\n";
+  struct Case {
+    const char* temperature;  // nullptr: no VostokFile key
+    const char* seaLevel;     // nullptr: no SeaLevelFile key
+    const char* expected;     // part of the log
+    const char* faultyKey;    // the key of the file the log must name, or nullptr
+  };
+  const Case cases[] = {
+      {nullptr, kSea,
+       "ERROR: {World::load_VostokTimeData()} [cannot open Vostok File]\n"
+       "\tthe settings name no VostokFile",
+       nullptr},
+      {"", kSea, "is damaged, the file holds no pair of time and value]", "VostokFile"},
+      {"-3000 -8\n-2000 abc\n", kSea, "is damaged, line 2: 'abc' is not a number]", "VostokFile"},
+      {"-3000 nan\n", kSea, "line 1: 'nan' is not a number", "VostokFile"},
+      {"-1000 1\n\n-2000 2\n", kSea,
+       "line 3: the time -2000 comes before the time -1000 of the previous pair", "VostokFile"},
+      {"-3000 -8\n-2000\n", kSea, "line 2: the last time has no value after it", "VostokFile"},
+      {"-1e12 -8\n", kSea, "line 1: the time -1e12 lies beyond the dates", "VostokFile"},
+      {"-66600 0\n0 1\n", kSea, "the temperature at the reference time -66600 is 0", "VostokFile"},
+      {kTemperature, nullptr,
+       "ERROR: {World::loadSeaLevelData()} [the settings name no SeaLevelFile", nullptr},
+      {kTemperature, "-66600 -120\n0 x0\n",
+       "ERROR: {World::loadSeaLevelData()} [the sea level file", "SeaLevelFile"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expected);
+    world.reset();  // a settings store keeps the keys of earlier loads
+    log.str("");
+    climateSeries(c.temperature ? c.temperature : "", c.seaLevel ? c.seaLevel : "");
+    if (!c.temperature) keys.erase("VostokFile");
+    if (!c.seaLevel) keys.erase("SeaLevelFile");
+    EXPECT_EQ(build(), 0);
+    EXPECT_CONTAINS(log.str(), c.expected);
+    if (c.faultyKey) {
+      EXPECT_CONTAINS(log.str(), "'" + keys[c.faultyKey] + "'");
+    }
   }
 }
-
-constexpr const char* kSea = "-66600 -120\n0 0\n";
-constexpr const char* kTemperature = "-66600 -8\n0 0\n";
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, BadSeriesTest,
-    ::testing::Values(
-        BadSeriesCase{"NoVostokKey", nullptr, kSea,
-                      "ERROR: {World::load_VostokTimeData()} [cannot open Vostok File]\n"
-                      "\tthe settings name no VostokFile",
-                      nullptr},
-        BadSeriesCase{"Empty", "", kSea, "is damaged, the file holds no pair of time and value]",
-                      "VostokFile"},
-        BadSeriesCase{"Garbage", "-3000 -8\n-2000 abc\n", kSea,
-                      "is damaged, line 2: 'abc' is not a number]", "VostokFile"},
-        BadSeriesCase{"NotANumberValue", "-3000 nan\n", kSea, "line 1: 'nan' is not a number",
-                      "VostokFile"},
-        BadSeriesCase{"Unsorted", "-1000 1\n\n-2000 2\n", kSea,
-                      "line 3: the time -2000 comes before the time -1000 of the previous pair",
-                      "VostokFile"},
-        BadSeriesCase{"Truncated", "-3000 -8\n-2000\n", kSea,
-                      "line 2: the last time has no value after it", "VostokFile"},
-        BadSeriesCase{"TimeOutOfRange", "-1e12 -8\n", kSea,
-                      "line 1: the time -1e12 lies beyond the dates", "VostokFile"},
-        BadSeriesCase{"ZeroReference", "-66600 0\n0 1\n", kSea,
-                      "the temperature at the reference time -66600 is 0", "VostokFile"},
-        BadSeriesCase{"NoSeaLevelKey", kTemperature, nullptr,
-                      "ERROR: {World::loadSeaLevelData()} [the settings name no SeaLevelFile",
-                      nullptr},
-        BadSeriesCase{"SeaLevelGarbage", kTemperature, "-66600 -120\n0 x0\n",
-                      "ERROR: {World::loadSeaLevelData()} [the sea level file", "SeaLevelFile"}),
-    [](const ::testing::TestParamInfo<BadSeriesCase>& info) { return info.param.name; });
 
 TEST_F(ClimateSeriesTest, MissingFilesAndTooLongSeriesAreRefused) {
   climateSeries();

@@ -1,4 +1,5 @@
-// The bitmap file of the in-memory picture and the legends, read back from disk.
+// Generation lists, colour scales, the bitmap file of the in-memory picture and the
+// legends, read back from disk.
 
 #include <gtest/gtest.h>
 
@@ -8,12 +9,41 @@
 #include "support/recording_window.h"
 #include "support/scratch_dir.h"
 #include "world/output_bmp_reader.h"
+#include "world/output_colour_scale.h"
 #include "world/output_legend.h"
+#include "world/output_timeframe.h"
 
 namespace orvantis {
 namespace {
 
 using testing::readBmp;
+
+TEST(OutputTimeframe, StepsBelowEndTimeThenEndTime) {
+  EXPECT_EQ(outputGenerations(300, 1000).generations, (std::vector<int>{0, 300, 600, 900, 1000}));
+  EXPECT_EQ(outputGenerations(500, 1000).generations, (std::vector<int>{0, 500, 1000}));
+  EXPECT_EQ(outputGenerations(1000, 1000).status, TTimeframeStatus::ExceedsEndTime);
+  EXPECT_TRUE(outputGenerations(1000, 1000).generations.empty());
+  EXPECT_EQ(outputGenerations(0, 1000).status, TTimeframeStatus::NoStep);
+  // No overflow near the top of the int range.
+  EXPECT_EQ(outputGenerations(2000000000, 2147483647).generations,
+            (std::vector<int>{0, 2000000000, 2147483647}));
+}
+
+TEST(CountColour, ColourAndGrayStyles) {
+  const auto colour = TColourStyle::Colour;
+  const auto gray = TColourStyle::Gray;
+  EXPECT_EQ(countColour(0, 100, colour), kWhite);
+  EXPECT_EQ(countColour(51, 100, colour), (TRgbColour{5, 250, 0}));  // v = 255
+  EXPECT_EQ(countColour(100, 100, colour), (TRgbColour{250, 250, 0}));
+  EXPECT_EQ(countColour(1, 1000, colour), kBlack);  // non-zero rounds down to black, not white
+  EXPECT_EQ(countColour(0, 100, gray), kGrayZero);
+  EXPECT_EQ(countColour(100, 100, gray), kBlack);
+  EXPECT_EQ(countColour(40, 100, gray), (TRgbColour{150, 150, 150}));
+  EXPECT_EQ(countColour(200, 100, gray), (TRgbColour{6, 6, 6}));  // (250 - 500) mod 256
+  // A maximum of 0 (nothing at EndTime) counts as 1 instead of dividing by zero.
+  EXPECT_EQ(countColour(1, 0, colour), (TRgbColour{250, 250, 0}));
+  EXPECT_EQ(countColour(1, 0, gray), kBlack);
+}
 
 TEST(RgbImage, SavedBitmapReadsBackTopRowFirst) {
   testing::ScratchDir dir;

@@ -1,107 +1,55 @@
+// Runs of the demography from the study's files on, and their report.
+
 #include "world/simulate_world.h"
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "foundation/run_context.h"
-#include "support/recording_window.h"
-#include "support/scratch_dir.h"
+#include "support/text_assertions.h"
 #include "world/demographic_report.h"
-#include "world/world.h"
+#include "world_build_fixture.h"
 
 namespace orvantis {
 namespace {
 
-// A study on disk: a vegetation map of class-1 cells (K = 100, F = 0.5) with '.' for water, one
-// source, and the settings of a one-population run.
-class SimulateWorldTest : public ::testing::Test {
+// Class-1 cells (K = 100, F = 0.5) where `land` holds 'x', water where it holds '.', and one
+// source of `size` at (row, col).
+class SimulateWorldTest : public testing::WorldBuildTest {
  protected:
-  SimulateWorldTest() {
-    context.random.setFixedSeed(3);
-    context.random.setOutput(randomOutput);
-  }
-
-  // `sourceRow`/`sourceCol` place a source of `size` individuals at generation 0.
-  int build(const std::vector<std::string>& map, int sourceRow, int sourceCol, int size) {
-    std::ostringstream grid;
-    grid << "ncols " << map.front().size() << "\nnrows " << map.size()
-         << "\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value -9999\n";
-    for (const std::string& row : map) {
-      for (const char c : row) grid << (c == '.' ? "-9999 " : "1 ");
-      grid << "\n";
+  void study(const std::vector<std::string>& land, int row, int col, int size) {
+    std::vector<std::string> rows;
+    for (const std::string& r : land) {
+      std::string line;
+      for (const char c : r) line += c == '.' ? "-9999 " : "1 ";
+      rows.push_back(line);
     }
-    const double x = sourceCol + 0.5;
-    const double y = static_cast<double>(map.size()) - sourceRow - 0.5;
-    std::ostringstream sources;
-    sources << "1\nfounders " << size << " " << y << " " << x << " 0 0 0 0 0 0\n";
-    keys["PresVegetationFile"] = dir.write("veg.asc", grid.str());
-    keys["Veg2KFile"] = dir.write("veg2k.txt", "1\n0 " + dir.write("k.txt", "1 100 grass\n"));
-    keys["PopDensityFile"] = dir.write("sources.txt", sources.str());
-    std::ostringstream text;
-    for (const auto& [key, value] : keys) text << key << "=" << value << "\n";
-    world = std::make_unique<World>(context);
-    TExtendedSettings& settings = world->settings();
-    settings.reset();
-    settings.load(dir.write("settings.txt", text.str()).c_str());
-    settings.fillTables();
-    const int built = world->BuildWorld();
+    map("PresVegetationFile", testing::gridText(rows, static_cast<int>(land.front().size())));
+    table("Veg2KFile", "1 100 grass\n");
+    source(static_cast<int>(land.size()), row, col, size);
+    ASSERT_EQ(build(), 1) << log.str();
     log.str("");
-    return built;
   }
-
-  int run() {
-    float seconds = -1.0f;
-    const int result = SimulateWorld(*world, seconds);
-    EXPECT_GE(seconds, 0.0f);
-    return result;
-  }
-
-  int dbN(int row, int col, int t) {
-    return world->database().get_N(world->cellAt(row, col)->index, 0, t);
-  }
-
-  // Every size and arrival of the database.
-  std::vector<int> snapshot() {
-    const StateDB& db = world->database();
-    std::vector<int> values;
-    for (int t = 0; t <= db.endTime(); ++t) {
-      for (int i = 0; i < db.numEntries(); ++i) {
-        values.push_back(db.get_N(i, 0, t));
-        for (FromSide s : {FromSide::North, FromSide::South, FromSide::East, FromSide::West}) {
-          values.push_back(db.get_migrFromNeighbour(i, 0, s, t));
-        }
-      }
-    }
-    return values;
-  }
-
-  testing::ScratchDir dir;
-  std::ostringstream randomOutput;
-  std::ostringstream log;
-  testing::RecordingWindow window;
-  TRunContext context{log, window};
-  std::unique_ptr<World> world;
-  std::map<std::string, std::string> keys = {
-      {"DoublePopulationMode", "0"}, {"ChosenDemographicModel", "1"}, {"EndTime", "3"},
-      {"GenerationTime", "25"},      {"GrowthRate", "0.5"},           {"MigrationRate", "0.2"},
-  };
 };
 
-// The row of three cells worked out by hand in the engine's tests, now from the files on, and
-// the report of that run: arrivals at 0, 1 and 3; five migrants moving at the end.
+// By hand, r = 0.5, m = 0.2, K = 100: 10 grow to 14 (remainder 0.2857) and send 2.8 east, 2
+// leave and 0.8 is carried; the 2 arrivals neither grow nor emit in generation 1. Generation 2:
+// 14.29 grows to 19.3 and sends 3.86 + 0.8 carried = 4, the 2 grow to 2.98 and send nobody.
 TEST_F(SimulateWorldTest, RunsARowOfThreeCellsAndReportsIt) {
-  ASSERT_EQ(build({"xxx"}, 0, 0, 10), 1);
+  keys["EndTime"] = "3";
+  study({"xxx"}, 0, 0, 10);
   ASSERT_EQ(run(), 1) << log.str();
   const int expected[4][3] = {{10, 0, 0}, {12, 2, 0}, {13, 6, 0}, {16, 11, 1}};
   for (int t = 0; t <= 3; ++t) {
     for (int c = 0; c < 3; ++c) EXPECT_EQ(dbN(0, c, t), expected[t][c]) << t << "," << c;
   }
-  EXPECT_NE(log.str().find("... Done! (Duration of the SimulateWorld function: "),
-            std::string::npos);
+  const StateDB& db = world->database();
+  EXPECT_EQ(db.get_migrFromNeighbour(world->cellAt(0, 1)->index, 0, FromSide::West, 2), 4);
+  EXPECT_EQ(db.get_migrFromNeighbour(world->cellAt(0, 0)->index, 0, FromSide::East, 3), 1);
+  EXPECT_CONTAINS(log.str(), "... Done! (Duration of the SimulateWorld function: ");
   EXPECT_EQ(context.generation, 3);
   EXPECT_EQ(context.date, world->realBPTime() + 3 * 25);
 
@@ -113,17 +61,18 @@ TEST_F(SimulateWorldTest, RunsARowOfThreeCellsAndReportsIt) {
             "\tDate of edge colonization, layer 0 : 1\n"
             "\tMean number of migrants, layer 0 : 1.66667\n"
             "... Done!\n");
-  EXPECT_EQ(arrivalGeneration(world->database(), world->cellAt(0, 2)->index, 0), 3);
+  EXPECT_EQ(arrivalGeneration(db, world->cellAt(0, 2)->index, 0), 3);
 }
 
 TEST_F(SimulateWorldTest, AColonyThatNeverReachesTheEdge) {
   keys["MigrationRate"] = "0";
-  ASSERT_EQ(build({"xxx", "xxx", "xxx"}, 1, 1, 10), 1);
+  keys["EndTime"] = "3";
+  study({"xxx", "xxx", "xxx"}, 1, 1, 10);
   ASSERT_EQ(run(), 1);
   log.str("");
   printDemographicReport(*world);
-  EXPECT_NE(log.str().find("\tDate of edge colonization, layer 0 : 32766\n"), std::string::npos);
-  EXPECT_NE(log.str().find("\tDate of entire colonization, layer 0 : 0\n"), std::string::npos);
+  EXPECT_CONTAINS(log.str(), "\tDate of edge colonization, layer 0 : 32766\n");
+  EXPECT_CONTAINS(log.str(), "\tDate of entire colonization, layer 0 : 0\n");
 }
 
 // A second run on the same world restarts the counter, the date, the states and the database,
@@ -131,43 +80,104 @@ TEST_F(SimulateWorldTest, AColonyThatNeverReachesTheEdge) {
 TEST_F(SimulateWorldTest, ARepeatedRunRepeatsTheFirst) {
   keys["ChosenDemographicModel"] = "3";
   keys["EndTime"] = "30";
-  ASSERT_EQ(build({"xxxxx", "xx.xx", "xxxxx", "xxxxx"}, 2, 2, 20), 1);
+  study({"xxxxx", "xx.xx", "xxxxx", "xxxxx"}, 2, 2, 20);
   context.random.initialize_ran3(-7);
   ASSERT_EQ(run(), 1);
-  const std::vector<int> first = snapshot();
+  const std::vector<int> first = sizes();
   const double firstDate = context.date;
   EXPECT_GT(dbN(0, 0, 30), 0);
-
   context.random.initialize_ran3(-7);
   ASSERT_EQ(run(), 1);
-  EXPECT_EQ(snapshot(), first);
-  EXPECT_EQ(context.generation, 30);
+  EXPECT_EQ(sizes(), first);
   EXPECT_EQ(context.date, firstDate);
 }
 
 TEST_F(SimulateWorldTest, ReportsProgressTenTimes) {
   keys["EndTime"] = "20";
-  ASSERT_EQ(build({"xxx"}, 0, 1, 10), 1);
+  study({"xxx"}, 0, 1, 10);
   ASSERT_EQ(run(), 1);
   std::vector<long> steps;
   for (const TProgress& p : window.progressReports) {
     if (p.label == "Demographic simulation") steps.push_back(p.current);
   }
   EXPECT_EQ(steps, (std::vector<long>{2, 4, 6, 8, 10, 12, 14, 16, 18, 20}));
-  ASSERT_FALSE(window.progressReports.empty());
-  EXPECT_EQ(window.progressReports.back().current, 20);
   EXPECT_EQ(window.progressReports.back().total, 20);
   EXPECT_EQ(window.pendingEventCalls, 20);
 }
-TEST_F(SimulateWorldTest, CoastAdaptationKeepsInlandCellsClosed) {
-  keys["CoastAdaptationDuration"] = "500";
-  keys["EndTime"] = "22";
-  keys["MigrationRate"] = "0.5";
-  ASSERT_EQ(build({"xxxxx", "x.xxx", "xxxxx"}, 1, 2, 100), 1);
-  for (int pass = 0; pass < 2; ++pass) {
-    ASSERT_EQ(run(), 1) << pass;
-    EXPECT_EQ(dbN(1, 3, 19), 0) << pass;
-    EXPECT_GT(dbN(1, 3, 20), 0) << pass;
+
+// Every jump is in the database, from a cell that held the population in the generation before,
+// over at least two and at most LDD_max_treshold cells; the database stays consistent.
+TEST_F(SimulateWorldTest, LongDistanceJumpsAreRecordedForTheCoalescent) {
+  keys.insert({{"LDDProportion", "0.05"},
+               {"GammaShapeParamAllCells", "2"},
+               {"GammaScaleParamAllCells", "0.5"},
+               {"LDD_max_treshold", "8"}});
+  keys["ChosenDemographicModel"] = "14";
+  keys["EndTime"] = "30";
+  study(std::vector<std::string>(20, std::string(20, 'x')), 10, 10, 50);
+  ASSERT_EQ(run(), 1) << log.str();
+  const StateDB& db = world->database();
+  std::string problem;
+  EXPECT_TRUE(db.verify(&problem)) << problem;
+  long jumps = 0;
+  for (int t = 1; t <= 30; ++t) {
+    for (int i = 0; i < db.numEntries(); ++i) {
+      for (const TLDDMigrant& m : db.get_LDDMigrants(i, 0, t)) {
+        EXPECT_GT(db.get_N(m.sourceCell, 0, t - 1), 0) << "t " << t;
+        const cell& from = world->cells()[static_cast<std::size_t>(m.sourceCell)];
+        const cell& to = world->cells()[static_cast<std::size_t>(i)];
+        const int distance = std::abs(from.row - to.row) + std::abs(from.column - to.column);
+        EXPECT_GE(distance, 2);
+        EXPECT_LE(distance, 8);
+        jumps += m.count;
+      }
+    }
+  }
+  EXPECT_GT(jumps, 20);
+}
+
+// A row of six cells under model 21; P1 starts with 50 in the first cell, and a second source
+// of 20 may be taken from the P1 individuals of the second cell at generation 2. The interdeme
+// line leaves out the flows of the second source's cell, and with one source no cell.
+TEST_F(SimulateWorldTest, InterdemeLinesOfATwoPopulationReport) {
+  keys.insert({{"GrowthRate_P2", "0.5"},
+               {"MigrationRate_P2", "0.2"},
+               {"MigrRate_P1_to_P2", "0.2"},
+               {"MigrRate_P2_to_P1", "0.1"},
+               {"TauValue", "10"}});
+  keys["DoublePopulationMode"] = "1";
+  keys["ChosenDemographicModel"] = "21";
+  map("PresVegetationFile", testing::gridText({"1 1 1 1 1 1"}, 6));
+  table("Veg2KFile", "1 100 grass\n");
+  table("Veg2K_P2_File", "1 100 grass\n");
+  for (const bool secondSource : {true, false}) {
+    SCOPED_TRACE(secondSource);
+    sources(secondSource ? "2\nfirst 50 0.5 0.5 0 0 0 0 0 0\nsecond 20 0.5 1.5 0 0 0 0 1 2\n"
+                         : "1\nfirst 50 0.5 0.5 0 0 0 0 0 0\n");
+    ASSERT_EQ(build(), 1) << log.str();
+    ASSERT_EQ(run(), 1) << log.str();
+    log.str("");
+    printDemographicReport(*world);
+    const StateDB& db = world->database();
+    const int excluded = secondSource ? world->cellAt(0, 1)->index : -1;
+    double flows = 0.0;
+    double excludedFlows = 0.0;
+    long together = 0;
+    for (int i = 0; i < db.numEntries(); ++i) {
+      for (int t = 0; t < 10; ++t) {
+        (i == excluded ? excludedFlows : flows) += db.get_migrBetweenDemes(i, 0, 1, t);
+        together += db.get_N(i, 0, t) > 0 && db.get_N(i, 1, t) > 0;
+      }
+    }
+    // The P1 individuals that became the second source are a flow of that cell.
+    EXPECT_EQ(excludedFlows > 0, secondSource);
+    std::ostringstream tail;
+    tail << "\tMean number of migrants interdeme : " << static_cast<float>(flows) / 6.0f << "\n"
+         << "\tMean cohabitation time : " << static_cast<float>(together) / 6.0f << "\n"
+         << "... Done!\n";
+    EXPECT_STARTS_WITH(log.str(), "Printing demographic report... \n");
+    EXPECT_CONTAINS(log.str(), "\tMean number of migrants, layer 1 : ");
+    EXPECT_CONTAINS(log.str(), tail.str());
   }
 }
 

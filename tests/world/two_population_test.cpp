@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "demography_lattice.h"
 #include "world/competition_growth.h"
 #include "world/demographic_engine.h"
@@ -36,79 +38,52 @@ TEST(CompetitionGrowthTest, CompetitionSlowsOrReversesTheGrowth) {
   EXPECT_EQ(di1, di2);
 }
 
-// A cell alone, without growth, so that P1 and P2 hold 50 each at every exchange.
-class LoneCellTest : public ::testing::Test {
- protected:
-  LoneCellTest() : L({"x"}, 3, 2, 1000) {
-    L.at(0, 0, 0)._N_POP = 50;
-    L.at(0, 0, 1)._N_POP = 50;
+// A cell alone holding n of each population. Assimilation without growth: q = 2·50·50/100² =
+// 0.5, so rates 0.1 and 0.1 exchange 2.5 each way (2, 2, then 3 with the carries) and rates 0.2
+// and 0.1 move 5 and 2.5. Hybridization records 0.2·50·50/200 = 2.5 and 1.25 as flows and keeps
+// the sizes; with r = 0.5 both grow to 73 first, and the flows weigh the grown sizes:
+// 0.2·73·50/200 = 3.65 and 0.1·73·50/200 = 1.825. Sizes of 40000, whose 2·g·h and (g + h)² lie
+// beyond 32 bits, still give q = 0.5.
+TEST(TwoPopulationTest, ExchangesOfAssimilationAndHybridization) {
+  struct Case {
+    int model, n, K;
+    float r, toP2, toP1;
+    std::vector<int> flowsToP2, flowsToP1;
+    int sizeP1, sizeP2;  // after the generations of the flows
+  };
+  const Case cases[] = {
+      {21, 50, 1000, 0.0f, 0.1f, 0.1f, {2, 2, 3}, {2, 2, 3}, 50, 50},
+      {21, 50, 1000, 0.0f, 0.2f, 0.1f, {5}, {2}, 47, 53},
+      {24, 50, 1000, 0.0f, 0.2f, 0.1f, {2, 2, 3}, {1, 1, 1}, 50, 50},
+      {24, 50, 1000, 0.5f, 0.2f, 0.1f, {3}, {1}, 73, 73},
+      {21, 40000, 1000000, 0.0f, 0.1f, 0.05f, {2000}, {1000}, 39000, 41000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.model);
+    DemographyLattice L({"x"}, 3, 2, c.K);
+    L.at(0, 0, 0)._N_POP = c.n;
+    L.at(0, 0, 1)._N_POP = c.n;
+    TDemographicEngine engine(
+        L.space(), L.twoPopulationParameters(c.model, c.r, c.r, 0.0, 0.0, c.toP2, c.toP1));
+    const int generations = static_cast<int>(c.flowsToP2.size());
+    ASSERT_EQ(runGenerations(L, engine, generations), 1);
+    for (int t = 1; t <= generations; ++t) {
+      EXPECT_EQ(L.db->get_migrBetweenDemes(0, 0, 1, t), c.flowsToP2[t - 1]) << t;
+      EXPECT_EQ(L.db->get_migrBetweenDemes(0, 1, 0, t), c.flowsToP1[t - 1]) << t;
+    }
+    EXPECT_EQ(L.dbN(0, 0, generations, 0), c.sizeP1);
+    EXPECT_EQ(L.dbN(0, 0, generations, 1), c.sizeP2);
+    EXPECT_EQ(L.log.str(), "");
   }
-  int flow(int from, int to, int t) { return L.db->get_migrBetweenDemes(0, from, to, t); }
-  DemographyLattice L;
-};
-
-TEST_F(LoneCellTest, AssimilationExchangesWholeIndividualsWithCarries) {
-  // q = 2·50·50/100² = 0.5, x12 = x21 = 0.1·50·0.5 = 2.5.
-  TDemographicEngine engine(L.space(),
-                            L.twoPopulationParameters(21, 0.0f, 0.0f, 0.0, 0.0, 0.1f, 0.1f));
-  ASSERT_EQ(runGenerations(L, engine, 3), 1);
-  for (int t = 1; t <= 3; ++t) {
-    const int expected = t < 3 ? 2 : 3;
-    EXPECT_EQ(flow(0, 1, t), expected) << t;
-    EXPECT_EQ(flow(1, 0, t), expected) << t;
-    EXPECT_EQ(L.dbN(0, 0, t, 0), 50);
-    EXPECT_EQ(L.dbN(0, 0, t, 1), 50);
-  }
-  EXPECT_FLOAT_EQ(L.at(0, 0, 0).exchangeCarry[0], 0.5f);
-  EXPECT_EQ(L.log.str(), "");
-}
-
-TEST_F(LoneCellTest, AssimilationMovesTheDifferenceBetweenTheExchanges) {
-  // x12 = 0.2·50·0.5 = 5 leave P1, x21 = 2.5 leave P2.
-  TDemographicEngine engine(L.space(),
-                            L.twoPopulationParameters(21, 0.0f, 0.0f, 0.0, 0.0, 0.2f, 0.1f));
-  ASSERT_EQ(runGenerations(L, engine, 1), 1);
-  EXPECT_EQ(flow(0, 1, 1), 5);
-  EXPECT_EQ(flow(1, 0, 1), 2);
-  EXPECT_EQ(L.dbN(0, 0, 1, 0), 47);
-  EXPECT_EQ(L.dbN(0, 0, 1, 1), 53);
-}
-
-TEST_F(LoneCellTest, HybridizationRecordsTheFlowsButKeepsTheSizes) {
-  // x12 = 0.2·50·50/200 = 2.5, x21 = 0.1·50·50/200 = 1.25.
-  TDemographicEngine engine(L.space(),
-                            L.twoPopulationParameters(24, 0.0f, 0.0f, 0.0, 0.0, 0.2f, 0.1f));
-  ASSERT_EQ(runGenerations(L, engine, 3), 1);
-  const int toP2[] = {2, 2, 3};
-  const int toP1[] = {1, 1, 1};
-  for (int t = 1; t <= 3; ++t) {
-    EXPECT_EQ(flow(0, 1, t), toP2[t - 1]) << t;
-    EXPECT_EQ(flow(1, 0, t), toP1[t - 1]) << t;
-    EXPECT_EQ(L.dbN(0, 0, t, 0), 50);
-    EXPECT_EQ(L.dbN(0, 0, t, 1), 50);
-  }
-}
-
-// Sizes whose sum exceeds 46340 (2·g·h and (g + h)² beyond 32 bits) still give q = 0.5.
-TEST(TwoPopulationTest, LargeSizesGiveTheRightIntermarriage) {
-  DemographyLattice L({"x"}, 1, 2, 1000000);
-  L.at(0, 0, 0)._N_POP = 40000;
-  L.at(0, 0, 1)._N_POP = 40000;
-  TDemographicEngine engine(L.space(),
-                            L.twoPopulationParameters(21, 0.0f, 0.0f, 0.0, 0.0, 0.1f, 0.05f));
-  ASSERT_EQ(runGenerations(L, engine, 1), 1);
-  EXPECT_EQ(L.db->get_migrBetweenDemes(0, 0, 1, 1), 2000);
-  EXPECT_EQ(L.db->get_migrBetweenDemes(0, 1, 0, 1), 1000);
-  EXPECT_EQ(L.log.str(), "");
 }
 
 TEST(TwoPopulationTest, ACellHoldingOnlyP2) {
   for (const int model : {21, 23, 26}) {
-    DemographyLattice L({"xx"}, 1, 2, 128);
+    DemographyLattice L({"xxx"}, 2, 2, 128);
     L.at(0, 0, 1)._N_POP = 64;
     TDemographicEngine engine(L.space(),
                               L.twoPopulationParameters(model, 0.5f, 0.5f, 0.2, 0.33, 0.1f, 0.1f));
-    ASSERT_EQ(runGenerations(L, engine, 1), 1);
+    ASSERT_EQ(runGenerations(L, engine, 2), 1);
     // 64·(1 + 0.5·64/128) = 80 whatever the competition, then 0.33·80 = 26.4 leave: 26 to the
     // only neighbour and 0.4 carried.
     EXPECT_EQ(L.dbN(0, 0, 1, 0), 0) << model;
@@ -116,7 +91,10 @@ TEST(TwoPopulationTest, ACellHoldingOnlyP2) {
     EXPECT_EQ(L.dbN(0, 1, 1, 1), 26) << model;
     EXPECT_EQ(L.db->get_migrBetweenDemes(0, 0, 1, 1), 0);
     EXPECT_EQ(L.db->get_migrBetweenDemes(0, 1, 0, 1), 0);
-    EXPECT_NEAR(engine.emigrantCarry(1, 0), 0.4f, 1e-5f);
+    // Generation 2: 54 grow to 69.6 and send 0.33·69 + 0.4 carried = 23.17; the settled cell
+    // takes part too: 26 grow to 36.36, 0.33·36 = 11.88 leave, 5.5 each way, so 5 go east.
+    EXPECT_EQ(L.arrivals(0, 1, FromSide::West, 2, 1), 23) << model;
+    EXPECT_EQ(L.arrivals(0, 2, FromSide::West, 2, 1), 5) << model;
   }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// A study on disk for world-construction tests: grids, conversion tables and a settings file
-// written into a scratch directory, and a World built from them.
+// A study on disk for the tests of the world: grids, conversion tables, sources and a settings
+// file written into a scratch directory, and a World built from them and run.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +13,7 @@
 #include "foundation/run_context.h"
 #include "support/recording_window.h"
 #include "support/scratch_dir.h"
+#include "world/simulate_world.h"
 #include "world/world.h"
 
 namespace orvantis::testing {
@@ -29,7 +30,10 @@ inline std::string gridText(const std::vector<std::string>& rows, int ncols, int
 
 class WorldBuildTest : public ::testing::Test {
  protected:
-  WorldBuildTest() { context.random.setFixedSeed(1); }
+  WorldBuildTest() {
+    context.random.setFixedSeed(1);
+    context.random.setOutput(randomOutput);
+  }
 
   // Writes a map and names it in the settings under `key`.
   void map(const char* key, const std::string& content) {
@@ -40,16 +44,26 @@ class WorldBuildTest : public ::testing::Test {
     const std::string file = dir.write(std::string(key) + "_table.txt", content);
     keys[key] = dir.write(std::string(key) + "_index.txt", "1\n0 " + file + "\n");
   }
-  // Writes the temperature and sea-level series that an LGM vegetation map needs and names them
-  // in the settings; the defaults hold a cold reference and a warm present, and a sea that rises
-  // from -120 to 0.
+  // Writes the temperature and sea-level series that an LGM vegetation map needs; the defaults
+  // hold a cold reference and a warm present, and a sea that rises from -120 to 0.
   void climateSeries(const std::string& temperature = "-66600 -8\n0 0\n",
                      const std::string& seaLevel = "-66600 -120\n0 0\n") {
     keys["VostokFile"] = dir.write("vostok.txt", temperature);
     keys["SeaLevelFile"] = dir.write("sea_level.txt", seaLevel);
   }
-  // Loads the settings (every key of `keys`, the required ones by default) and builds the
-  // world; later calls rebuild the same World, as pressing "Build World" again does.
+  // Sources file of lines "name size latitude longitude ...", cell size 1 from (0, 0).
+  void sources(const std::string& content) {
+    keys["PopDensityFile"] = dir.write("sources.txt", content);
+  }
+  // One source of `size` at generation 0 on the cell (row, col) of a grid of `nrows` rows.
+  void source(int nrows, int row, int col, int size) {
+    std::ostringstream text;
+    text << "1\nfounders " << size << " " << (nrows - row - 0.5) << " " << (col + 0.5)
+         << " 0 0 0 0 0 0\n";
+    sources(text.str());
+  }
+  // Loads the settings (every key of `keys`) and builds the world; later calls rebuild the same
+  // World, as pressing "Build World" again does.
   int build() {
     std::ostringstream text;
     for (const auto& [key, value] : keys) text << key << " = " << value << "\n";
@@ -60,23 +74,41 @@ class WorldBuildTest : public ::testing::Test {
     world->settings().fillTables();
     return world->BuildWorld();
   }
+  // Runs the demography, with the world's own environmental dynamics or the given ones.
+  int run(TEnvironmentDynamics* dynamics = nullptr) {
+    float seconds = -1.0f;
+    const int result = SimulateWorld(*world, seconds, dynamics);
+    EXPECT_GE(seconds, 0.0f);
+    return result;
+  }
 
   State& stateAt(int row, int col, int population = 0) {
     cell* c = world->cellAt(row, col);
     EXPECT_NE(c, nullptr) << row << "," << col;
     return world->state(population, c->index);
   }
+  int dbN(int row, int col, int t, int population = 0) {
+    return world->database().get_N(world->cellAt(row, col)->index, population, t);
+  }
+  // Every size of the database, generation after generation.
+  std::vector<int> sizes(int population = 0) {
+    std::vector<int> values;
+    const StateDB& db = world->database();
+    for (int t = 0; t <= db.endTime(); ++t) {
+      for (int i = 0; i < db.numEntries(); ++i) values.push_back(db.get_N(i, population, t));
+    }
+    return values;
+  }
 
   ScratchDir dir;
+  std::ostringstream randomOutput;
   std::ostringstream log;
   RecordingWindow window;
   TRunContext context{log, window};
   std::unique_ptr<World> world;
   std::map<std::string, std::string> keys = {
-      {"DoublePopulationMode", "0"},
-      {"ChosenDemographicModel", "1"},
-      {"EndTime", "10"},
-      {"GenerationTime", "25"},
+      {"DoublePopulationMode", "0"}, {"ChosenDemographicModel", "1"}, {"EndTime", "10"},
+      {"GenerationTime", "25"},      {"GrowthRate", "0.5"},           {"MigrationRate", "0.2"},
   };
 };
 
