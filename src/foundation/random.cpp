@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
-#include <vector>
 
 #include "foundation/sampler.h"
 
@@ -36,14 +35,20 @@ namespace {
 // whole sizes; the lookups take most of that cost away without changing a single draw.
 constexpr int kIntegerTableSize = 4096;
 
-struct IntegerTables {
-  std::vector<double> lnFactorial = std::vector<double>(kIntegerTableSize);
-  std::vector<double> ln = std::vector<double>(kIntegerTableSize);
+bool isTabulatedInteger(double x) {
+  return x >= 0.0 && x < kIntegerTableSize && x == std::floor(x);
+}
+
+}  // namespace
+
+struct TRandom::IntegerTables {
+  double lnFactorial[kIntegerTableSize];  // ln_gamma_lanczos(k + 1.0)
+  double ln[kIntegerTableSize];           // std::log(k)
 };
 
-const IntegerTables& integerTables() {
+const TRandom::IntegerTables& TRandom::integerTables() {
   static const IntegerTables tables = [] {
-    IntegerTables t;
+    IntegerTables t{};
     for (int k = 0; k < kIntegerTableSize; ++k) {
       t.lnFactorial[k] = ln_gamma_lanczos(k + 1.0);
       t.ln[k] = std::log(static_cast<double>(k));
@@ -53,31 +58,18 @@ const IntegerTables& integerTables() {
   return tables;
 }
 
-bool isTabulatedInteger(double x) {
-  return x >= 0.0 && x < kIntegerTableSize && x == std::floor(x);
-}
-
-}  // namespace
-
-// ln_gamma_lanczos(k + 1.0) for an integral k >= 0 (a floored deviate).
-inline double TRandom::lnFactorial(double k) const {
-  return k < kIntegerTableSize ? lnFactorial_[static_cast<int>(k)] : ln_gamma_lanczos(k + 1.0);
-}
-
-// ln_gamma_lanczos(x + 1.0) and std::log(x) for any x.
-double TRandom::lnGammaOfSuccessor(double x) const {
-  return isTabulatedInteger(x) ? lnFactorial_[static_cast<int>(x)] : ln_gamma_lanczos(x + 1.0);
+// ln_gamma_lanczos(x + 1.0) and std::log(x), from the tables where x is a small integer.
+inline double TRandom::lnGammaOfSuccessor(double x) const {
+  return isTabulatedInteger(x) ? tables_->lnFactorial[static_cast<int>(x)]
+                               : ln_gamma_lanczos(x + 1.0);
 }
 
 double TRandom::naturalLog(double x) const {
-  return isTabulatedInteger(x) ? ln_[static_cast<int>(x)] : std::log(x);
+  return isTabulatedInteger(x) ? tables_->ln[static_cast<int>(x)] : std::log(x);
 }
 
 TRandom::TRandom(std::ostream& log, std::ostream& out)
-    : log_(log),
-      out_(&out),
-      lnFactorial_(integerTables().lnFactorial.data()),
-      ln_(integerTables().ln.data()) {}
+    : log_(log), out_(&out), tables_(&integerTables()) {}
 
 // ---------------------------------------------------------------------------------------------
 // ran3 and its seeding
@@ -171,7 +163,8 @@ float TRandom::poisson_dev(float xm, int& idum) {
         em = c.sq * y + xm;
       } while (em < 0.0);
       em = std::floor(em);
-      t = static_cast<float>(0.9 * (1.0 + y * y) * std::exp(em * c.alxm - lnFactorial(em) - c.g));
+      t = static_cast<float>(0.9 * (1.0 + y * y) *
+                             std::exp(em * c.alxm - lnGammaOfSuccessor(em) - c.g));
     } while (ran3(idum) > t);
   }
   return em;
@@ -206,7 +199,7 @@ double TRandom::poisson_dev(double xm, int& idum) {
         em = c.sq * y + xm;
       } while (em < 0.0);
       em = std::floor(em);
-      t = 0.9 * (1.0 + y * y) * std::exp(em * c.alxm - lnFactorial(em) - c.g);
+      t = 0.9 * (1.0 + y * y) * std::exp(em * c.alxm - lnGammaOfSuccessor(em) - c.g);
     } while (ran3(idum) > t);
   }
   return em;
@@ -236,7 +229,7 @@ float TRandom::binomial_dev(float pp, int n) {
   } else {
     if (n != c.nold) {
       c.en = static_cast<float>(n);
-      c.oldg = static_cast<float>(lnFactorial(c.en));
+      c.oldg = static_cast<float>(lnGammaOfSuccessor(c.en));
       c.nold = n;
     }
     if (p != c.pold) {
@@ -257,8 +250,9 @@ float TRandom::binomial_dev(float pp, int n) {
       } while (em < 0.0 || em >= (c.en + 1.0));
       em = std::floor(em);
       t = static_cast<float>(1.2 * sq * (1.0 + y * y) *
-                             std::exp(c.oldg - lnFactorial(em) - lnFactorial(c.en - em) +
-                                      em * c.plog + (c.en - em) * c.pclog));
+                             std::exp(c.oldg - lnGammaOfSuccessor(em) -
+                                      lnGammaOfSuccessor(c.en - em) + em * c.plog +
+                                      (c.en - em) * c.pclog));
     } while (ran3(idum) > t);
     bnl = em;
   }
@@ -287,7 +281,7 @@ double TRandom::binomial_dev(double pp, int n, int& idum) {
   } else {
     if (n != c.nold) {
       c.en = n;
-      c.oldg = lnFactorial(c.en);
+      c.oldg = lnGammaOfSuccessor(c.en);
       c.nold = n;
     }
     if (p != c.pold) {
@@ -308,7 +302,7 @@ double TRandom::binomial_dev(double pp, int n, int& idum) {
       } while (em < 0.0 || em >= (c.en + 1.0));
       em = std::floor(em);
       t = 1.2 * sq * (1.0 + y * y) *
-          std::exp(c.oldg - lnFactorial(em) - lnFactorial(c.en - em) + em * c.plog +
+          std::exp(c.oldg - lnGammaOfSuccessor(em) - lnGammaOfSuccessor(c.en - em) + em * c.plog +
                    (c.en - em) * c.pclog);
     } while (ran3(idum) > t);
     bnl = em;

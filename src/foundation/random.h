@@ -55,7 +55,7 @@ class TRandom {
   void initialize_ran3(int seed);
   // Uniform in [0, 1). A negative idum, or the very first call, (re)fills the table and sets
   // idum to 1; a non-negative idum continues the sequence.
-  inline double ran3(int& idum);
+  double ran3(int& idum);
 
   // The seed variable shared by the cell code, 1 from the start.
   int& cellSeed() { return cellSeed_; }
@@ -97,11 +97,12 @@ class TRandom {
   // per-draw step, called several times per cell and generation, inlines.
   void fillRan3Table(int& idum);
   void logStrangeRan3(double value);
-  double lnFactorial(double k) const;
+  // lnΓ(x+1) and ln x, looked up for small integers (shared, immutable tables).
   double lnGammaOfSuccessor(double x) const;
   double naturalLog(double x) const;
-  const double* lnFactorial_;  // lnΓ(k+1) and ln k of small integers k, shared and immutable
-  const double* ln_;
+  struct IntegerTables;
+  static const IntegerTables& integerTables();
+  const IntegerTables* tables_;
 
   std::optional<int> fixedSeed_;
   int cellSeed_ = 1;
