@@ -34,34 +34,23 @@ TEST(GridTokenizerTest, OverlongWordsAreFlaggedAndSkipped) {
   EXPECT_EQ(words(garbage, 1 << 20), (std::vector<std::string>{"<too long>"}));
 }
 
-TEST(GridValueTest, WholeWordIntegers) {
-  int v = 0;
-  EXPECT_EQ(parseGridValue("42", v), TValueParse::Ok);
-  EXPECT_EQ(v, 42);
-  EXPECT_EQ(parseGridValue("+5", v), TValueParse::Ok);
-  EXPECT_EQ(v, 5);
-  EXPECT_EQ(parseGridValue("-9999", v), TValueParse::Ok);
-  EXPECT_EQ(v, -9999);
-  for (const char* bad : {"3.0", "12abc", "abc", "+", "-", "+-1", "0x10", ""}) {
-    EXPECT_EQ(parseGridValue(bad, v), TValueParse::NotANumber) << bad;
+TEST(GridValueTest, WholeWordNumbers) {
+  int i = 0;
+  EXPECT_EQ(parseGridValue("+5", i), TValueParse::Ok);
+  EXPECT_EQ(i, 5);
+  for (const char* bad : {"3.0", "12abc", "-", "0x10", ""}) {
+    EXPECT_EQ(parseGridValue(bad, i), TValueParse::NotANumber) << bad;
   }
-  EXPECT_EQ(parseGridValue("99999999999", v), TValueParse::OutOfRange);
-}
-
-TEST(GridValueTest, WholeWordFiniteFloats) {
-  float v = 0.0f;
-  EXPECT_EQ(parseGridValue("-0.4", v), TValueParse::Ok);
-  EXPECT_FLOAT_EQ(v, -0.4f);
-  EXPECT_EQ(parseGridValue("1.5E3", v), TValueParse::Ok);
-  EXPECT_FLOAT_EQ(v, 1500.0f);
-  EXPECT_EQ(parseGridValue("+.5", v), TValueParse::Ok);
-  EXPECT_FLOAT_EQ(v, 0.5f);
-  EXPECT_EQ(parseGridValue("7", v), TValueParse::Ok);
-  EXPECT_FLOAT_EQ(v, 7.0f);
-  for (const char* bad : {"nan", "inf", "-inf", "1.5x", "1,5", "e5", ""}) {
-    EXPECT_EQ(parseGridValue(bad, v), TValueParse::NotANumber) << bad;
+  EXPECT_EQ(parseGridValue("99999999999", i), TValueParse::OutOfRange);
+  float f = 0.0f;
+  EXPECT_EQ(parseGridValue("+.5", f), TValueParse::Ok);
+  EXPECT_FLOAT_EQ(f, 0.5f);
+  EXPECT_EQ(parseGridValue("1.5E3", f), TValueParse::Ok);
+  EXPECT_FLOAT_EQ(f, 1500.0f);
+  for (const char* bad : {"nan", "-inf", "1.5x", "1,5", ""}) {
+    EXPECT_EQ(parseGridValue(bad, f), TValueParse::NotANumber) << bad;
   }
-  EXPECT_EQ(parseGridValue("1e60", v), TValueParse::OutOfRange);
+  EXPECT_EQ(parseGridValue("1e60", f), TValueParse::OutOfRange);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 namespace orvantis::testing {
@@ -38,6 +39,13 @@ class ScratchDir {
     return p.string();
   }
   std::string path(const std::string& name) const { return (dir_ / name).string(); }
+  // The file's bytes, or "" when it cannot be read.
+  std::string read(const std::string& name) const {
+    std::ifstream in(dir_ / name, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
 
  private:
   std::filesystem::path dir_;

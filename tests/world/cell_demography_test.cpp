@@ -36,15 +36,5 @@ TEST(GrowDensityTest, CapacityAttractsAndZeroCapacityEmpties) {
   EXPECT_FLOAT_EQ(none._N_remainder, 0.75f);
 }
 
-TEST(GrowDensityTest, CappedGrowthStopsAtTheCapacity) {
-  State below = withSize(10, 100);
-  State plain = below;
-  EXPECT_EQ(growDensityCapped(below, 0.5f), growDensity(plain, 0.5f));
-  EXPECT_FLOAT_EQ(below._N_remainder, plain._N_remainder);
-  State above = withSize(100, 100, 0.5f);
-  EXPECT_EQ(growDensityCapped(above, 0.5f), 100);
-  EXPECT_FLOAT_EQ(above._N_remainder, 0.0f);
-}
-
 }  // namespace
 }  // namespace orvantis

@@ -15,7 +15,6 @@ namespace {
 using testing::DemographyLattice;
 using testing::runGenerations;
 
-// ---------------------------------------------------------------------------------------------
 // The engine keeps the occupied cells, the cells that received immigrants and the migration
 // plans from one generation to the next. An engine built afresh before every generation finds
 // all of them again from the states, so a run must not depend on which of the two was used:
@@ -31,11 +30,10 @@ const std::vector<std::string> kLandscape = {
 void scatter(DemographyLattice& L, int populations, unsigned seed) {
   std::mt19937 gen(seed);
   std::uniform_int_distribution<int> percent(0, 99);
-  const float frictions[] = {0.5f, 0.2f, 0.8f, 0.35f, 1.0f};
   for (int p = 0; p < populations; ++p) {
     for (State& s : L.states[p]) {
       s.K = percent(gen) < 8 ? 0 : 20 + percent(gen) * 3;
-      s.F = frictions[percent(gen) % 5];
+      s.F = 0.2f * static_cast<float>(1 + percent(gen) % 5);  // 1.0 closes the cell
       s._N_POP = percent(gen) < 12 ? 1 + percent(gen) * 2 : 0;
     }
   }
@@ -44,7 +42,6 @@ void scatter(DemographyLattice& L, int populations, unsigned seed) {
     c.migrationClass = percent(gen) % 4;
   }
   L.tables.m(0).set(0, {0.1f, 0.05f, 0.1f, 0.05f});
-  L.tables.m(0).set(1, {0.2f, 0.2f, 0.2f, 0.2f});
   L.tables.m(0).set(3, {0.5f, 0.6f, 0.4f, 0.3f});
   L.writeGenerationZero();
 }
@@ -56,12 +53,10 @@ void expectSameWorld(DemographyLattice& a, DemographyLattice& b, int populations
       ASSERT_EQ(a.db->get_N(i, p, t), b.db->get_N(i, p, t)) << "cell " << i << " population " << p;
       for (FromSide side : {FromSide::North, FromSide::South, FromSide::East, FromSide::West}) {
         ASSERT_EQ(a.db->get_migrFromNeighbour(i, p, side, t),
-                  b.db->get_migrFromNeighbour(i, p, side, t))
-            << "cell " << i;
+                  b.db->get_migrFromNeighbour(i, p, side, t));
       }
       ASSERT_EQ(a.db->get_LDDMigrants(i, p, t).totalCount(),
-                b.db->get_LDDMigrants(i, p, t).totalCount())
-          << "cell " << i;
+                b.db->get_LDDMigrants(i, p, t).totalCount());
     }
   }
   ASSERT_EQ(a.log.str(), b.log.str());
@@ -88,7 +83,7 @@ TEST_P(KeptEngineTest, RunsLikeAnEngineBuiltAfreshEachGeneration) {
   TDemographicEngine engine(kept.space(), P);
   for (int g = 1; g <= generations; ++g) {
     if (g == 15) {
-      // A few cells lose their capacity, one closes, one opens, one becomes inaccessible.
+      // A cell loses its capacity, one closes, one opens, one becomes inaccessible.
       for (DemographyLattice* L : {&kept, &fresh}) {
         for (int p = 0; p < populations; ++p) {
           L->at(3, 3, p).K = 0;
@@ -114,11 +109,9 @@ TEST_P(KeptEngineTest, RunsLikeAnEngineBuiltAfreshEachGeneration) {
 
 INSTANTIATE_TEST_SUITE_P(Models, KeptEngineTest,
                          ::testing::Values(KeptCase{1, 1, false}, KeptCase{2, 1, false},
-                                           KeptCase{3, 1, false}, KeptCase{1, 2, false},
-                                           KeptCase{3, 2, false}, KeptCase{14, 1, false},
-                                           KeptCase{15, 1, true}, KeptCase{55, 1, false}));
+                                           KeptCase{3, 2, false}, KeptCase{15, 1, true},
+                                           KeptCase{55, 1, false}));
 
-// ---------------------------------------------------------------------------------------------
 TEST(DemographicEngineTest, CarriedMigrantsBeyondTheSizeAreLoggedAndClamped) {
   DemographyLattice L({"xxx"}, 3);
   State& source = L.at(0, 1);
@@ -146,8 +139,6 @@ TEST(DemographicEngineTest, TwoPopulationsKeepEachOthersArrivals) {
   ASSERT_EQ(runGenerations(L, engine, 1), 1);
   EXPECT_EQ(L.arrivals(0, 1, FromSide::West, 1, 0), 50);
   EXPECT_EQ(L.arrivals(0, 0, FromSide::East, 1, 1), 50);
-  EXPECT_EQ(L.dbN(0, 1, 1, 0), 50);
-  EXPECT_EQ(L.dbN(0, 0, 1, 1), 50);
 }
 
 // Model 1 and the long-distance models send nobody to an inaccessible neighbour; the others do.

@@ -47,13 +47,10 @@ class DemographyLattice {
       x.neighbours[Neighbour::South] = cellPtr(x.row + 1, x.column);
       x.neighbours[Neighbour::East] = cellPtr(x.row, x.column + 1);
     }
-    for (int p = 0; p < populations; ++p) {
-      states[p].assign(cells.size(), State{});
-      for (State& s : states[p]) {
-        s.K = K;
-        s.F = F;
-      }
-    }
+    State initial;
+    initial.K = K;
+    initial.F = F;
+    for (int p = 0; p < populations; ++p) states[p].assign(cells.size(), initial);
     db = std::make_unique<StateDB>(context, rows_, cols_);
     const auto indexOf = [](const cell* x) { return x == nullptr ? -1 : x->index; };
     for (cell& x : cells) EXPECT_NE(db->addEntry(x.index, &x), nullptr);
@@ -86,12 +83,12 @@ class DemographyLattice {
   }
 
   TDemographicParameters parameters(int model, float r, float m) const {
-    TDemographicParameters parameters;
-    parameters.modelId = model;
-    parameters.endTime = db->endTime();
-    parameters.growthRate = r;
-    parameters.migrationRate = m;
-    return parameters;
+    TDemographicParameters p;
+    p.modelId = model;
+    p.endTime = db->endTime();
+    p.growthRate = r;
+    p.migrationRate = m;
+    return p;
   }
 
   // A long-distance model with a gamma kernel (shape, rate) and the share of jumpers; the
@@ -111,12 +108,13 @@ class DemographyLattice {
   TDemographicParameters twoPopulationParameters(int model, float r1, float r2, double m1,
                                                  double m2, float toP2, float toP1) {
     TDemographicParameters p = parameters(model, r1, static_cast<float>(m1));
-    p.twoPopulations.growthRate[0] = r1;
-    p.twoPopulations.growthRate[1] = r2;
-    p.twoPopulations.migrationRate[0] = m1;
-    p.twoPopulations.migrationRate[1] = m2;
-    p.twoPopulations.exchangeRate[0] = toP2;
-    p.twoPopulations.exchangeRate[1] = toP1;
+    auto& two = p.twoPopulations;
+    two.growthRate[0] = r1;
+    two.growthRate[1] = r2;
+    two.migrationRate[0] = m1;
+    two.migrationRate[1] = m2;
+    two.exchangeRate[0] = toP2;
+    two.exchangeRate[1] = toP1;
     return p;
   }
 

@@ -14,13 +14,6 @@
 namespace orvantis {
 namespace {
 
-std::string readText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 class OutputWorldTest : public testing::WorldBuildTest {
  protected:
   // 2 x 3 cells of side 1 from (0, 0), (0, 1) is water. EndTime 10.
@@ -39,19 +32,6 @@ class OutputWorldTest : public testing::WorldBuildTest {
   }
 };
 
-TEST_F(OutputWorldTest, SeaLevelPutsCellsUnderWaterAtTheirDate) {
-  // RealBPTime is -(25 x 10) = -250: the sea stands at 5 until date -100, then at -10.
-  TimeStoInt<float> sea;
-  ASSERT_TRUE(sea.addValue(5.0f, -1000));
-  ASSERT_TRUE(sea.addValue(-10.0f, -100));
-  TWorldDemographyMap demography(*world, &sea);
-  EXPECT_EQ(demography.endTime(), 10);
-  EXPECT_FALSE(demography.neighbourIsLand(1, 1, TDirection::North));  // water
-  EXPECT_TRUE(demography.neighbourIsLand(1, 2, TDirection::West));
-  EXPECT_TRUE(demography.underWater(1, 2, 0));    // date -250
-  EXPECT_FALSE(demography.underWater(1, 2, 10));  // date 0
-}
-
 TEST_F(OutputWorldTest, WritesEveryRequestedFileInOrder) {
   TDemographicOutputRequest request;
   request.step = 4;
@@ -64,10 +44,10 @@ TEST_F(OutputWorldTest, WritesEveryRequestedFileInOrder) {
   std::filesystem::create_directories(request.root);
   ASSERT_EQ(writeDemographicOutputs(*world, request), 1) << log.str();
 
-  EXPECT_EQ(readText(dir.path("places_output.txt")), "TIMES OF ARRIVAL\nfar : 3\nnear : -1\n");
-  const std::string density = readText(dir.path("out/ascii/density_g8.asc"));
+  EXPECT_EQ(dir.read("places_output.txt"), "TIMES OF ARRIVAL\nfar : 3\nnear : -1\n");
+  const std::string density = dir.read("out/ascii/density_g8.asc");
   EXPECT_NE(density.find("nodata_value -9999\n0 -9999 0 \n0 0 8 \n"), std::string::npos);
-  const std::string migration = readText(dir.path("out/ascii/migration_g10.asc"));
+  const std::string migration = dir.read("out/ascii/migration_g10.asc");
   EXPECT_NE(migration.find("\n0 -9999 0 \n0 0 5 \n"), std::string::npos);
   const auto occupation = testing::readBmp(dir.path("out/bmp/occupation_g004.bmp"));
   ASSERT_TRUE(occupation.ok);

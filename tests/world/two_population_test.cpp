@@ -89,8 +89,6 @@ TEST(TwoPopulationTest, ACellHoldingOnlyP2) {
     EXPECT_EQ(L.dbN(0, 0, 1, 0), 0) << model;
     EXPECT_EQ(L.dbN(0, 0, 1, 1), 54) << model;
     EXPECT_EQ(L.dbN(0, 1, 1, 1), 26) << model;
-    EXPECT_EQ(L.db->get_migrBetweenDemes(0, 0, 1, 1), 0);
-    EXPECT_EQ(L.db->get_migrBetweenDemes(0, 1, 0, 1), 0);
     // Generation 2: 54 grow to 69.6 and send 0.33·69 + 0.4 carried = 23.17; the settled cell
     // takes part too: 26 grow to 36.36, 0.33·36 = 11.88 leave, 5.5 each way, so 5 go east.
     EXPECT_EQ(L.arrivals(0, 1, FromSide::West, 2, 1), 23) << model;
@@ -110,41 +108,9 @@ TEST(TwoPopulationTest, DelayedMigrationHoldsBackSmallPopulations) {
     TDemographicEngine engine(L.space(), P);
     engine.iterateDensity_assimilation(0, 0, TCompetition::None);
     EXPECT_GT(L.at(0, 0, 0)._N_POP, size);  // grown either way
-    if (size < 50) {
-      EXPECT_EQ(L.at(0, 1, 0).BilanMigr, 0);
-    } else {
-      EXPECT_GT(L.at(0, 1, 0).BilanMigr, 20);
-    }
+    const int arrived = L.at(0, 1, 0).BilanMigr;
+    EXPECT_TRUE(size < 50 ? arrived == 0 : arrived > 20) << arrived;
   }
-}
-
-TEST(TwoPopulationTest, EmigrantsNeverExceedTheSize) {
-  // m = 1 plus carried fractions would send more than the cell holds: the excess comes back
-  // from east first.
-  DemographyLattice L({"xxx"}, 1, 2, 100);
-  L.context.generation = 1;
-  State& centre = L.at(0, 1, 0);
-  centre._N_POP = 3;
-  centre.migrantCarry[static_cast<int>(TDirection::West)] = 0.9f;
-  centre.migrantCarry[static_cast<int>(TDirection::East)] = 0.9f;
-  TDemographicEngine engine(L.space(),
-                            L.twoPopulationParameters(21, 0.0f, 0.0f, 1.0, 1.0, 0.0f, 0.0f));
-  engine.iterateDensity_assimilation(L.index(0, 1), 0, TCompetition::None);
-  // 3 leave, 1.5 + 0.9 each way: 2 west and 2 east, one taken back from east.
-  EXPECT_EQ(centre.BilanMigr, -3);
-  EXPECT_EQ(L.at(0, 0, 0).BilanMigr, 2);
-  EXPECT_EQ(L.at(0, 2, 0).BilanMigr, 1);
-}
-
-TEST(TwoPopulationTest, ATwoPopulationModelNeedsTwoPopulations) {
-  DemographyLattice L({"xx"}, 1, 1);
-  L.at(0, 0)._N_POP = 10;
-  TDemographicEngine engine(L.space(),
-                            L.twoPopulationParameters(25, 0.5f, 0.5f, 0.2, 0.2, 0.1f, 0.1f));
-  EXPECT_EQ(runGenerations(L, engine, 1), 0);
-  EXPECT_EQ(L.log.str(),
-            "ERROR: {World::IterateCells()} [the two-population model 25 needs a world of two "
-            "populations (DoublePopulationMode = 1)]\n");
 }
 
 }  // namespace

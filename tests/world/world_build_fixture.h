@@ -1,6 +1,6 @@
 #pragma once
-// A study on disk for the tests of the world: grids, conversion tables, sources and a settings
-// file written into a scratch directory, and a World built from them and run.
+// A study on disk for the tests of the world, written into a scratch directory, and a World
+// built from it and run.
 
 #include <gtest/gtest.h>
 
@@ -44,14 +44,12 @@ class WorldBuildTest : public ::testing::Test {
     const std::string file = dir.write(std::string(key) + "_table.txt", content);
     keys[key] = dir.write(std::string(key) + "_index.txt", "1\n0 " + file + "\n");
   }
-  // Writes the temperature and sea-level series that an LGM vegetation map needs; the defaults
-  // hold a cold reference and a warm present, and a sea that rises from -120 to 0.
+  // The temperature and sea-level series an LGM map needs: by default from cold to present.
   void climateSeries(const std::string& temperature = "-66600 -8\n0 0\n",
                      const std::string& seaLevel = "-66600 -120\n0 0\n") {
     keys["VostokFile"] = dir.write("vostok.txt", temperature);
     keys["SeaLevelFile"] = dir.write("sea_level.txt", seaLevel);
   }
-  // Sources file of lines "name size latitude longitude ...", cell size 1 from (0, 0).
   void sources(const std::string& content) {
     keys["PopDensityFile"] = dir.write("sources.txt", content);
   }
@@ -63,7 +61,7 @@ class WorldBuildTest : public ::testing::Test {
     sources(text.str());
   }
   // Loads the settings (every key of `keys`) and builds the world; later calls rebuild the same
-  // World, as pressing "Build World" again does.
+  // World.
   int build() {
     std::ostringstream text;
     for (const auto& [key, value] : keys) text << key << " = " << value << "\n";
@@ -74,7 +72,6 @@ class WorldBuildTest : public ::testing::Test {
     world->settings().fillTables();
     return world->BuildWorld();
   }
-  // Runs the demography, with the world's own environmental dynamics or the given ones.
   int run(TEnvironmentDynamics* dynamics = nullptr) {
     float seconds = -1.0f;
     const int result = SimulateWorld(*world, seconds, dynamics);
@@ -83,19 +80,17 @@ class WorldBuildTest : public ::testing::Test {
   }
 
   State& stateAt(int row, int col, int population = 0) {
-    cell* c = world->cellAt(row, col);
-    EXPECT_NE(c, nullptr) << row << "," << col;
-    return world->state(population, c->index);
+    return world->state(population, world->cellAt(row, col)->index);
   }
   int dbN(int row, int col, int t, int population = 0) {
     return world->database().get_N(world->cellAt(row, col)->index, population, t);
   }
   // Every size of the database, generation after generation.
-  std::vector<int> sizes(int population = 0) {
+  std::vector<int> sizes() {
     std::vector<int> values;
     const StateDB& db = world->database();
     for (int t = 0; t <= db.endTime(); ++t) {
-      for (int i = 0; i < db.numEntries(); ++i) values.push_back(db.get_N(i, population, t));
+      for (int i = 0; i < db.numEntries(); ++i) values.push_back(db.get_N(i, 0, t));
     }
     return values;
   }

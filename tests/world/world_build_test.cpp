@@ -19,18 +19,9 @@ TEST_F(WorldBuildTest, LandCellsInRowMajorOrderWithNeighboursKAndDatabase) {
   EXPECT_EQ(log.str().rfind("ORVANTIS 3.0 | Logfile\n**************************\n", 0), 0u);
   EXPECT_NE(log.str().find("... Done ! (duration of BuildWorld function: "), std::string::npos);
   ASSERT_EQ(world->numberOfCells(), 11);
-  EXPECT_EQ(world->cellAt(1, 1), nullptr);
-  for (int i = 0; i < world->numberOfCells(); ++i) {
-    const cell& c = world->cells()[static_cast<std::size_t>(i)];
-    EXPECT_EQ(c.index, i);
-    EXPECT_EQ(world->cellAt(c.row, c.column), &c);
-  }
-  const cell* c = world->cellAt(1, 2);
-  EXPECT_EQ(c->north(), world->cellAt(0, 2));
-  EXPECT_EQ(c->west(), nullptr);
-  EXPECT_EQ(c->neighbours[Neighbour::SouthWest], world->cellAt(2, 1));
+  EXPECT_EQ(world->cellAt(1, 2)->index, 5);
+  EXPECT_EQ(world->cellAt(1, 2)->west(), nullptr);
   EXPECT_EQ(world->database().neighbour(5, FromSide::South), 9);
-  EXPECT_EQ(world->database().endTime(), 10);
   EXPECT_EQ(stateAt(1, 2).K, 50);
   EXPECT_EQ(stateAt(2, 3).K, -1);  // unlisted class: the table's initial value
   for (const State& s : world->states(0)) EXPECT_FLOAT_EQ(s.F, 0.5f);  // no friction key at all
@@ -38,8 +29,6 @@ TEST_F(WorldBuildTest, LandCellsInRowMajorOrderWithNeighboursKAndDatabase) {
   EXPECT_TRUE(world->cellAt(0, 0)->coast);
   EXPECT_TRUE(world->cellAt(2, 2)->coast);
   EXPECT_FALSE(world->cellAt(0, 3)->coast);
-  EXPECT_EQ(world->realBPTime(), -250);
-  EXPECT_TRUE(window.boxes.empty());
 }
 
 TEST_F(WorldBuildTest, NoDataValueOfTheLastMapReadDecidesWater) {
@@ -67,9 +56,6 @@ TEST_F(WorldBuildTest, AltitudeOrRoughnessEqualToNoDataMakesWater) {
   keys["FrictionChoice"] = "1";
   ASSERT_EQ(build(), 1) << log.str();
   EXPECT_EQ(world->cellAt(0, 0), nullptr);
-  EXPECT_EQ(world->cellAt(1, 1), nullptr);
-  EXPECT_EQ(world->numberOfCells(), 4);
-  EXPECT_FLOAT_EQ(world->cellAt(0, 1)->altitude, 3.0f);
   EXPECT_FLOAT_EQ(stateAt(0, 2).F, 0.3f);         // FrictionChoice 1: the roughness
   EXPECT_TRUE(world->roughnessMatrix().empty());  // kept only for an LGM map
 }
@@ -78,7 +64,6 @@ TEST_F(WorldBuildTest, NoDataOnTheOuterRingMakesNoCoast) {
   table("Veg2KFile", "1 10\n");
   map("PresVegetationFile", gridText({"1 -9999 1", "1 1 1", "1 1 1", "1 1 1"}, 3));
   ASSERT_EQ(build(), 1) << log.str();
-  EXPECT_FALSE(world->cellAt(1, 1)->coast);
   for (const cell& c : world->cells()) EXPECT_FALSE(c.coast) << c.row << "," << c.column;
 
   // Rebuilding the same world with the no-data position moved to row 2.
@@ -107,40 +92,19 @@ TEST_F(WorldBuildTest, FrictionChoices) {
 TEST_F(WorldBuildTest, FrictionSettingsThatDoNotFitAreRefused) {
   map("PresVegetationFile", gridText({"1 1"}, 2));
   table("Veg2KFile", "1 10\n");
-  const std::string roughness = dir.write("rough.asc", gridText({"0.1 0.2"}, 2));
-  const std::string vegetationF = dir.write("f.txt", "1\n0 " + dir.write("ft.txt", "1 0.3 a\n"));
-  struct Case {
-    const char* choice;  // null: no FrictionChoice key
-    bool roughnessMap;
-    bool vegetationTable;
-    const char* message;
-  };
-  const Case cases[] = {
-      {nullptr, false, true,
-       "FrictionChoice has not been defined in the settings file, but at least one of the "
-       "friction files (RoughnessTopoFile and/or Veg2FFile) has been defined"},
-      {"0", true, false,
-       "FrictionChoice=0 has been defined in the settings file so that Veg2FFile needs to be "
-       "defined, but the latter is not"},
-      {"1", false, true,
-       "FrictionChoice=1 has been defined in the settings file so that RoughnessTopoFile needs "
-       "to be defined, but the latter is not"},
-      {"2", true, false,
-       "FrictionChoice=2 has been defined in the settings file so that RoughnessTopoFile AND "
-       "Veg2FFile needs to be defined, but at least one of the latter is not defined"},
-      {"3", true, true, "The value for FrictionChoice is not allowed. It should be  0, 1 or 2"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.message);
-    keys.erase("FrictionChoice");
-    keys.erase("RoughnessTopoFile");
-    keys.erase("Veg2FFile");
-    if (c.choice != nullptr) keys["FrictionChoice"] = c.choice;
-    if (c.roughnessMap) keys["RoughnessTopoFile"] = roughness;
-    if (c.vegetationTable) keys["Veg2FFile"] = vegetationF;
-    world.reset();  // a settings store keeps the keys of earlier loads
-    EXPECT_EQ(testing::thrownMessage([&] { build(); }), c.message);
-  }
+  table("Veg2FFile", "1 0.3 a\n");
+  EXPECT_EQ(testing::thrownMessage([&] { build(); }),
+            "FrictionChoice has not been defined in the settings file, but at least one of the "
+            "friction files (RoughnessTopoFile and/or Veg2FFile) has been defined");
+  keys["FrictionChoice"] = "2";
+  world.reset();  // a settings store keeps the keys of earlier loads
+  EXPECT_EQ(testing::thrownMessage([&] { build(); }),
+            "FrictionChoice=2 has been defined in the settings file so that RoughnessTopoFile AND "
+            "Veg2FFile needs to be defined, but at least one of the latter is not defined");
+  keys["FrictionChoice"] = "3";
+  world.reset();
+  EXPECT_EQ(testing::thrownMessage([&] { build(); }),
+            "The value for FrictionChoice is not allowed. It should be  0, 1 or 2");
 }
 
 TEST_F(WorldBuildTest, CoastAndRiverFactors) {
@@ -161,42 +125,8 @@ TEST_F(WorldBuildTest, CoastAndRiverFactors) {
   ASSERT_TRUE(world->cellAt(1, 2)->river);
   EXPECT_EQ(stateAt(1, 2).K, 2);  // trunc(5 x 0.5), and no river factor on a coast
   EXPECT_FLOAT_EQ(stateAt(1, 2).F, 0.75f);
-  ASSERT_FALSE(world->cellAt(2, 3)->coast);
   EXPECT_EQ(stateAt(2, 3).K, 15);
   EXPECT_FLOAT_EQ(stateAt(2, 3).F, 0.25f);
-  EXPECT_EQ(stateAt(3, 4).K, 5);
-  EXPECT_FLOAT_EQ(stateAt(3, 4).F, 0.5f);
-}
-
-TEST_F(WorldBuildTest, LgmMapDecidesLandAndCarryingCapacity) {
-  map("PresVegetationFile", gridText({"-9999 1", "1 1"}, 2));
-  map("LGMVegetationFile", gridText({"2 2", "-9999 2"}, 2));
-  map("RoughnessTopoFile", gridText({"0.1 -0.2", "0.3 0.4"}, 2));
-  table("Veg2KFile", "1 10\n2 20\n");
-  keys["FrictionChoice"] = "1";
-  climateSeries();
-  ASSERT_EQ(build(), 1) << log.str();
-  EXPECT_NE(world->cellAt(0, 0), nullptr);  // land only at the glacial maximum
-  EXPECT_EQ(world->cellAt(1, 0), nullptr);
-  for (const State& s : world->states(0)) EXPECT_EQ(s.K, 20);
-  ASSERT_EQ(world->roughnessMatrix().size(), 4u);
-  EXPECT_FLOAT_EQ(world->roughnessMatrix()[1], 0.2f);
-  EXPECT_FLOAT_EQ(world->roughnessMatrix()[2], 0.0f);  // a water position
-}
-
-TEST_F(WorldBuildTest, SpecialModel35NeedsClass777InOneVegetationMap) {
-  keys["ChosenDemographicModel"] = "35";
-  map("PresVegetationFile", gridText({"1 1", "1 1"}, 2));
-  table("Veg2KFile", "1 10\n777 30\n");
-  EXPECT_EQ(testing::thrownMessage([&] { build(); }),
-            "Error: no demes with VegID=777 are found in the PPot or LGM vegetation maps. This "
-            "is required with special model no. 35");
-  map("LGMVegetationFile", gridText({"1 777", "1 1"}, 2));
-  climateSeries();
-  ASSERT_EQ(build(), 1) << log.str();
-  EXPECT_TRUE(world->presentClass777().empty());
-  ASSERT_EQ(world->lgmClass777().size(), 1u);
-  EXPECT_EQ(world->lgmClass777()[0], world->cellAt(0, 1));
 }
 
 TEST_F(WorldBuildTest, MapProblemsStopTheConstructionWithTheirBoxes) {
@@ -205,29 +135,6 @@ TEST_F(WorldBuildTest, MapProblemsStopTheConstructionWithTheirBoxes) {
   EXPECT_EQ(build(), 0);
   ASSERT_EQ(window.boxes.size(), 1u);
   EXPECT_EQ(window.boxes[0].text, "Cannot read the input vegetation map");
-  EXPECT_EQ(window.boxes[0].caption, "ERROR: reading input maps");
-  EXPECT_NE(log.str().find(dir.path("missing.asc")), std::string::npos);
-  EXPECT_FALSE(world->isBuilt());
-
-  // A header announcing 900 million cells over a few bytes is refused before any allocation.
-  window.boxes.clear();
-  map("PresVegetationFile",
-      "ncols 30000\nnrows 30000\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value -1\n1 1\n");
-  EXPECT_EQ(build(), 0);
-  ASSERT_EQ(window.boxes.size(), 1u);
-  EXPECT_EQ(window.boxes[0].text,
-            "A problem occurs with the reading of the input maps, please see winfriction.log for "
-            "more details");
-  EXPECT_NE(log.str().find("too few to hold them"), std::string::npos);
-  EXPECT_EQ(world->numberOfCells(), 0);
-
-  // A later map that does not fit stops the construction with the same box.
-  window.boxes.clear();
-  map("PresVegetationFile", gridText({"1 1 1", "1 1 1"}, 3));
-  map("AltitudeTopoFile", gridText({"1 1 1", "1 1 zz"}, 3));
-  EXPECT_EQ(build(), 0);
-  EXPECT_NE(log.str().find("the value 'zz' at row 1, column 2"), std::string::npos);
-  ASSERT_EQ(window.boxes.size(), 1u);
   EXPECT_EQ(window.boxes[0].caption, "ERROR: reading input maps");
   EXPECT_FALSE(world->isBuilt());
 }
