@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <filesystem>
 #include <sstream>
 #include <string>
 
@@ -83,6 +85,15 @@ TEST_F(SettingsFileTest, FilesThatCannotBeOpenedOrLackTheRequiredKeys) {
   EXPECT_THROW(settings_.load(dir_.path("").c_str()), TException);  // a directory
   EXPECT_EQ(testing::thrownMessage([&] { loadText("DoublePopulationMode=0\n", "other.txt"); }),
             "The parameter 'ChosenDemographicModel' is not defined in the inputfile!");
+}
+
+// Settings files written on other systems name files with a backslash as separator.
+TEST_F(SettingsFileTest, PathWithBackslashes) {
+  std::filesystem::create_directories(dir_.path("sub"));
+  std::string path = dir_.write("sub/settings.txt", std::string(kModel1) + "EndTime=7\n");
+  std::replace(path.begin(), path.end(), '/', '\\');
+  settings_.load(path.c_str());
+  EXPECT_EQ(settings_.intValue("EndTime"), 7);
 }
 
 TEST_F(SettingsFileTest, LddAndModelWarnings) {
