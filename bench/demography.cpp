@@ -28,8 +28,8 @@
 
 #include "foundation/run_context.h"
 #include "foundation/window_services.h"
-#include "world/simulate_world.h"
-#include "world/world.h"
+#include "world/demography/simulate_world.h"
+#include "world/landscape/world.h"
 
 namespace {
 

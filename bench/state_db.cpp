@@ -1,7 +1,7 @@
 // Demographic database: writing a 200 × 200-cell run of 1000 generations the way the forward loop
 // does (phase 1: arrivals into the neighbours, phase 2: sizes), and the backward walk's reads.
 
-#include "world/state_db.h"
+#include "world/database/state_db.h"
 
 #include <benchmark/benchmark.h>
 

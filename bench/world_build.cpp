@@ -10,7 +10,7 @@
 #include <string>
 
 #include "foundation/run_context.h"
-#include "world/world.h"
+#include "world/landscape/world.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "world/output_bitmaps.h"
-#include "world/output_directory.h"
-#include "world/output_legend.h"
-#include "world/output_world_map.h"
-#include "world/world.h"
+#include "world/landscape/world.h"
+#include "world/output/bitmaps.h"
+#include "world/output/directory.h"
+#include "world/output/legend.h"
+#include "world/output/world_map.h"
 
 namespace orvantis {
 

@@ -3,7 +3,7 @@
 // "bmp/legend_<list>.bmp", and "bmp/legend.bmp" holds the legend of the last list, as the
 // result viewer's "Save Legend" would.
 
-#include "world/output_demographic_files.h"
+#include "world/output/demographic_files.h"
 
 namespace orvantis {
 

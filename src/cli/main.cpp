@@ -10,7 +10,7 @@
 #include "cli/workflow.h"
 #include "foundation/log.h"
 #include "foundation/run_context.h"
-#include "world/world.h"
+#include "world/landscape/world.h"
 
 int main(int argc, char** argv) {
   using namespace orvantis;

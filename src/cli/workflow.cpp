@@ -7,10 +7,10 @@
 #include "cli/list_legends.h"
 #include "foundation/command_errors.h"
 #include "foundation/paths.h"
-#include "world/demographic_report.h"
-#include "world/output_arrival_cells.h"
-#include "world/output_demographic_files.h"
-#include "world/simulate_world.h"
+#include "world/demography/report.h"
+#include "world/demography/simulate_world.h"
+#include "world/output/arrival_cells.h"
+#include "world/output/demographic_files.h"
 
 namespace orvantis {
 

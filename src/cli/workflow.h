@@ -5,7 +5,7 @@
 #include <ostream>
 
 #include "cli/command_options.h"
-#include "world/world.h"
+#include "world/landscape/world.h"
 
 namespace orvantis {
 

@@ -12,7 +12,9 @@ namespace orvantis {
 namespace {
 constexpr int kDefaultCapacity = 10;
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 }  // namespace
 
 my_string::my_string() : text_(new char[kDefaultCapacity]), capacity_(kDefaultCapacity) {
@@ -38,7 +40,9 @@ my_string::my_string(int requestedSize) {
   text_[0] = '\0';
 }
 
-my_string::my_string(const my_string& other) : my_string() { assign(other.text_, other.length_); }
+my_string::my_string(const my_string& other) : my_string() {
+  assign(other.text_, other.length_);
+}
 
 my_string::my_string(my_string&& other) noexcept
     : text_(other.text_), length_(other.length_), capacity_(other.capacity_) {
@@ -170,7 +174,9 @@ my_string operator+(const my_string& a, const char* b) {
   return result;
 }
 
-bool my_string::contains(const char* text) const { return find(text) >= 0; }
+bool my_string::contains(const char* text) const {
+  return find(text) >= 0;
+}
 
 bool my_string::containsChar(char c) const {
   return std::memchr(text_, c, static_cast<std::size_t>(length_)) != nullptr;
@@ -194,7 +200,9 @@ long my_string::toInt() const {
   return value;
 }
 
-double my_string::toDouble() const { return std::strtod(text_, nullptr); }
+double my_string::toDouble() const {
+  return std::strtod(text_, nullptr);
+}
 
 void my_string::trim() {
   int begin = 0;
@@ -217,7 +225,8 @@ void my_string::removeBlanks() {
 }
 
 my_string my_string::after(char c) const {
-  const char* hit = static_cast<const char*>(std::memchr(text_, c, static_cast<std::size_t>(length_)));
+  const char* hit =
+      static_cast<const char*>(std::memchr(text_, c, static_cast<std::size_t>(length_)));
   if (hit == nullptr) return *this;
   my_string result;
   result.assign(hit + 1, static_cast<int>(text_ + length_ - hit - 1));
@@ -225,7 +234,8 @@ my_string my_string::after(char c) const {
 }
 
 my_string my_string::before(char c) const {
-  const char* hit = static_cast<const char*>(std::memchr(text_, c, static_cast<std::size_t>(length_)));
+  const char* hit =
+      static_cast<const char*>(std::memchr(text_, c, static_cast<std::size_t>(length_)));
   if (hit == nullptr) return *this;
   my_string result;
   result.assign(text_, static_cast<int>(hit - text_));

@@ -12,12 +12,12 @@ namespace orvantis {
 
 class my_string {
  public:
-  static constexpr int kMaxLength = 20000;       // longest string assignment or appending makes
+  static constexpr int kMaxLength = 20000;           // longest string assignment or appending makes
   static constexpr int kMaxConstructLength = 10000;  // C strings this long construct as empty
-  static constexpr int kGrowthStep = 10;          // extra room when one character is appended
+  static constexpr int kGrowthStep = 10;             // extra room when one character is appended
 
   my_string();
-  my_string(const char* text);  // NOLINT: implicit like a C string
+  my_string(const char* text);         // NOLINT: implicit like a C string
   my_string(const std::string& text);  // NOLINT: convenience for the standard library
   explicit my_string(int requestedSize);
   my_string(const my_string& other);

@@ -10,6 +10,8 @@ std::string nativePath(const std::string& path) {
   return result;
 }
 
-std::string nativePath(const my_string& path) { return nativePath(path.str()); }
+std::string nativePath(const my_string& path) {
+  return nativePath(path.str());
+}
 
 }  // namespace orvantis

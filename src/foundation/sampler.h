@@ -5,8 +5,8 @@
 
 #include <ostream>
 
+#include "foundation/distribution_settings.h"
 #include "foundation/random.h"
-#include "settings/distribution_settings.h"
 
 namespace orvantis {
 

@@ -6,9 +6,9 @@
 #include <ostream>
 
 #include "foundation/arrays.h"
+#include "foundation/distribution_settings.h"
 #include "foundation/exception.h"
 #include "foundation/my_string.h"
-#include "settings/distribution_settings.h"
 #include "settings/grid_header.h"
 
 namespace orvantis {

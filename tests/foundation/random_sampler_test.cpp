@@ -7,9 +7,9 @@
 #include <set>
 #include <sstream>
 
+#include "foundation/distribution_settings.h"
 #include "foundation/random.h"
 #include "foundation/sampler.h"
-#include "settings/distribution_settings.h"
 
 namespace orvantis {
 namespace {

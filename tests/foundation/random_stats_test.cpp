@@ -9,9 +9,9 @@
 #include <sstream>
 #include <vector>
 
+#include "foundation/distribution_settings.h"
 #include "foundation/random.h"
 #include "foundation/sampler.h"
-#include "settings/distribution_settings.h"
 
 namespace orvantis {
 namespace {
