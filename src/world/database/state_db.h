@@ -22,6 +22,7 @@
 
 #include "foundation/arrays.h"
 #include "foundation/run_context.h"
+#include "world/database/generation_view.h"
 #include "world/database/layout.h"
 #include "world/database/ldd_lists.h"
 #include "world/database/time_sto.h"
@@ -214,6 +215,15 @@ class StateDB {
   }
   int get_migrBetweenDemes(int cellIndex, int i, int j, int t) const;
 
+  // Generation t of every cell, read-only (the backward walk reads through TDemographyReader).
+  TGenerationView view(int t) const {
+    assert(isAllocated() && t >= 0 && t <= layout_.endTime);
+    const std::ptrdiff_t start = static_cast<std::ptrdiff_t>(t) * layout_.stride;
+    const void* row = layout_.shortInt ? static_cast<const void*>(shorts_ + start)
+                                       : static_cast<const void*>(ints_ + start);
+    return TGenerationView(row, &layout_, &ldd_, t);
+  }
+
   // The series in record slot `slot` of a cell, over all generations.
   TimeStoFull series(int cellIndex, int slot) const;
 
@@ -342,6 +352,14 @@ inline void TGenerationRow::set_migrBetweenDemes(int cellIndex, int i, int j, in
   if (slot < 0) return;
   db_->store(rowStart_ + static_cast<std::ptrdiff_t>(cellIndex) * db_->layout_.slots + slot, value,
              t_, cellIndex, slot);
+}
+
+}  // namespace orvantis
+
+namespace orvantis {
+
+inline TGenerationView TDemographyReader::row(int t) {
+  return db_->view(t);
 }
 
 }  // namespace orvantis

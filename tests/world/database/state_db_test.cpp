@@ -76,6 +76,8 @@ TEST_F(StateDbTest, FlowsKeepTheirOwnSlotsAndRefuseTheSamePopulation) {
   EXPECT_EQ(e.get_migrBetweenDemes(0, 1, 3), 11);
   EXPECT_EQ(e.get_migrBetweenDemes(1, 0, 3), 22);
   EXPECT_EQ(e.get_N(0, 3), 0) << "flows must not overwrite the series";
+  EXPECT_EQ(db.view(3).get_migrBetweenDemes(2, 0, 1), 11);
+  EXPECT_EQ(db.view(3).get_migrBetweenDemes(2, 1, 0), 22);
   e.set_migrBetweenDemes(1, 1, 5, 3);
   EXPECT_EQ(e.get_migrBetweenDemes(0, 0, 3), 0);
   EXPECT_EQ(log.str(),
@@ -105,6 +107,13 @@ TEST_F(StateDbTest, QueriesReadWhatTheForwardLoopWrote) {
   std::vector<std::pair<int, int>> pairs;
   for (const TLDDMigrant& m : db.get_LDDMigrants(0, 0, 2)) pairs.push_back({m.sourceCell, m.count});
   EXPECT_EQ(pairs, (std::vector<std::pair<int, int>>{{5, 1}, {4, 2}})) << "arrival order kept";
+  // The backward walk's view of one generation answers the same questions.
+  TDemographyReader reader(db);
+  const TGenerationView view = reader.row(2);
+  for (int c = 0; c < 6; ++c) EXPECT_EQ(view.get_N(c, 0), 100 + c);
+  EXPECT_EQ(view.get_migrFromNeighbour(5, 0, FromSide::West), 3);
+  EXPECT_EQ(view.get_LDDMigrants(0, 0).totalCount(), 3);
+  EXPECT_EQ(reader.row(1).get_LDDMigrants(0, 0).totalCount(), 1);
   // A repeated run starts from empty long-distance lists.
   ASSERT_EQ(db.beginRun(true), 1);
   EXPECT_TRUE(db.get_LDDMigrants(0, 0, 2).empty());
