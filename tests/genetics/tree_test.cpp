@@ -1,0 +1,191 @@
+#include "genetics/tree.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "support/scratch_dir.h"
+#include "support/text_assertions.h"
+
+namespace orvantis {
+namespace {
+
+class TreeTest : public ::testing::Test {
+ protected:
+  // A coalescence of a and b at step `time`, recorded at (cell, generation).
+  TNodeRef coalesce(TNodeRef a, TNodeRef b, int time, int cell, int generation) {
+    const TNodeRef p = tree.createNode();
+    EXPECT_NE(p, kNoNode);
+    EXPECT_EQ(tree.create_LocationVector(p), 1);
+    TNode& n = tree.node(p);
+    n.isInternal = kCoalescenceNode;
+    n.leftDesc = a;
+    n.rightDesc = b;
+    n.time = time;
+    for (std::size_t j = 0; j < n.inTree.size(); ++j) {
+      n.inTree[j] = tree.node(a).inTree[j] || tree.node(b).inTree[j];
+      if (tree.node(a).inTree[j] && tree.node(b).inTree[j]) --tree.lineagesLeft[j];
+    }
+    n.firstLocus = std::min(tree.node(a).firstLocus, tree.node(b).firstLocus);
+    n.lastLocus = std::max(tree.node(a).lastLocus, tree.node(b).lastLocus);
+    for (const TNodeRef d : {a, b}) {
+      tree.node(d).ancestor = p;
+      tree.node(d).recAncestorLeft = p;
+    }
+    EXPECT_EQ(tree.Store_Node_Migration(p, cell, generation, 0), 1);
+    return p;
+  }
+
+  // Three tips at cells 4, 5, 6; ((0, 1), 2).
+  void threeTipGenealogy(int populations) {
+    tree.setNumPopulations(populations);
+    tree.setNumLoci(2);
+    ASSERT_EQ(tree.createTips(3), 1);
+    for (int t = 0; t < 3; ++t) tree.node(t).sampleCell = 4 + t;
+    tree.resetToTips(10, 1);
+    ASSERT_EQ(tree.Store_Node_Migration(1, 8, 9, 0), 1);
+    const TNodeRef a = coalesce(0, 1, 2, 4, 9);
+    const TNodeRef root = coalesce(a, 2, 5, 6, 6);
+    tree.roots.assign(2, root);
+  }
+
+  std::ostringstream log;
+  TTree tree{log};
+};
+
+TEST_F(TreeTest, NodesAreNumberedInRankOrderAndTheCounterNeverGoesNegative) {
+  threeTipGenealogy(1);
+  ASSERT_EQ(tree.numNodes(), 5);
+  for (TNodeRef r = 0; r < 5; ++r) EXPECT_EQ(tree.node(r).nodeNo, r + 1);
+  std::string problem;
+  EXPECT_TRUE(tree.verify(&problem)) << problem;
+  // More nodes dropped than numbered: the counter stops at 0.
+  tree.setNodeCounter(1);
+  tree.dropNodesFrom(0);
+  EXPECT_EQ(tree.nodeCounter(), 0);
+  EXPECT_EQ(tree.nodeAt(0), kNoNode);
+}
+
+TEST_F(TreeTest, ANewGenealogyReusesTheNodesOfTheLastOne) {
+  threeTipGenealogy(1);
+  const int* history = tree.node(3).locCell.data();
+  tree.node(0).pop = 1;  // moved to the other population during the genealogy
+  tree.resetToTips(10);
+  EXPECT_EQ(tree.numNodes(), 3);
+  EXPECT_EQ(tree.nodeCounter(), 3);
+  EXPECT_EQ(tree.node(0).ancestor, kNoNode);
+  EXPECT_EQ(tree.node(0).pop, 0);
+  EXPECT_EQ(tree.node(1).locCell, (std::vector<int>{5}));  // the old steps are gone
+  const TNodeRef again = tree.createNode();
+  EXPECT_EQ(again, 3);
+  EXPECT_EQ(tree.node(again).nodeNo, 4);
+  EXPECT_EQ(tree.create_LocationVector(again), 1);
+  EXPECT_EQ(tree.node(again).locCell.data(), history);  // no new allocation
+  EXPECT_EQ(tree.node(again).inTree, (std::vector<char>{1, 1}));
+  EXPECT_EQ(tree.node(again).leftDesc, kNoNode);
+}
+
+TEST_F(TreeTest, GenealogyFileWithAndWithoutPopulationColumn) {
+  testing::ScratchDir dir;
+  const std::string base = dir.path("run");
+  for (const int populations : {1, 2}) {
+    threeTipGenealogy(populations);
+    ASSERT_EQ(tree.writeGenealogyFile(2, 3, base), 1);
+    const std::string expected = populations == 1 ? "5\n1\t-1 -1\t1\t4 10\t\t4\n"
+                                                    "2\t-1 -1\t2\t5 10\t8 9\t\t4\n"
+                                                    "3\t-1 -1\t1\t6 10\t\t5\n"
+                                                    "4\t1 2\t1\t4 9\t\t5\n"
+                                                    "5\t4 3\t1\t6 6\t\t-1\n"
+                                                  : "5\n1\t-1 -1\t1\t4 2 10\t\t4\n"
+                                                    "2\t-1 -1\t2\t5 2 10\t8 1 9\t\t4\n"
+                                                    "3\t-1 -1\t1\t6 2 10\t\t5\n"
+                                                    "4\t1 2\t1\t4 1 9\t\t5\n"
+                                                    "5\t4 3\t1\t6 1 6\t\t-1\n";
+    EXPECT_EQ(dir.read("run_tree_sim2_chrom3.tri"), expected);
+    tree.setNodeCounter(0);
+  }
+  EXPECT_EQ(tree.writeGenealogyFile(1, 1, dir.path("missing/dir/run")), 0);
+  EXPECT_CONTAINS(log.str(), "cannot create the genealogy file");
+}
+
+TEST_F(TreeTest, DescendantCountsFollowEachLocusFromItsRoot) {
+  tree.setNumLoci(2);
+  ASSERT_EQ(tree.createTips(3), 1);
+  // Tip 2 recombines: the left half (locus 0) joins tip 0, the right half (locus 1) tip 1.
+  const TNodeRef left = tree.createNode();
+  const TNodeRef right = tree.createNode();
+  for (const TNodeRef half : {left, right}) {
+    tree.node(half).isInternal = kRecombinationNode;
+    tree.node(half).leftDesc = 2;
+  }
+  tree.node(left).inTree = {1, 0};
+  tree.node(left).lastLocus = 0;
+  tree.node(right).inTree = {0, 1};
+  tree.node(right).firstLocus = 1;
+  tree.node(2).ancestor = tree.node(2).recAncestorLeft = left;
+  tree.node(2).recAncestorRight = right;
+  const TNodeRef r0 = coalesce(0, left, 1, 0, 5);
+  const TNodeRef r1 = coalesce(1, right, 1, 0, 5);
+  tree.roots = {r0, r1};
+  std::string problem;
+  EXPECT_TRUE(tree.verify(&problem)) << problem;
+  EXPECT_EQ(tree.countDescendants(true), 2);
+  EXPECT_EQ(tree.node(r1).numDesc, (std::vector<int>{0, 2}));
+  EXPECT_EQ(tree.node(right).numDesc[1], 1);
+  EXPECT_EQ(tree.node(r1).leftTips, 1);
+  // Only locus 0 without perLocus; a tip counts itself.
+  tree.node(r1).numDesc.assign(2, 0);
+  EXPECT_EQ(tree.countDescendants(false), 2);
+  EXPECT_EQ(tree.node(r1).numDesc[1], 0);
+  EXPECT_EQ(tree.node(0).numDesc[0], 1);
+}
+
+TEST_F(TreeTest, VerifyFindsBrokenLinksAndMaterial) {
+  threeTipGenealogy(1);
+  std::string problem;
+  tree.node(3).inTree[1] = 0;
+  EXPECT_FALSE(tree.verify(&problem));
+  EXPECT_CONTAINS(problem, "inTree of locus 1");
+  tree.node(3).inTree[1] = 1;
+  tree.node(2).ancestor = kNoNode;
+  EXPECT_FALSE(tree.verify(&problem));
+  EXPECT_CONTAINS(problem, "does not point back");
+  tree.node(2).ancestor = 4;
+  tree.roots.assign(2, kNoNode);
+  tree.lineagesLeft.assign(2, 2);  // one lineage (the root) carries each locus
+  EXPECT_FALSE(tree.verify(&problem));
+  EXPECT_CONTAINS(problem, "lineagesLeft 2 but 1");
+}
+
+TEST(Node, LocationsAndLineageReset) {
+  std::ostringstream log;
+  TNode node;
+  node.reset(3);
+  node.nodeNo = 7;
+  EXPECT_EQ(node.Store_Node_Migration(1, 2, 0, log), 0);
+  EXPECT_EQ(log.str(),
+            "TNode::Store_Node_Migration: Impossible to add migration into the DB :7 at "
+            "time 2\n");
+  ASSERT_EQ(node.create_LocationVector(false, log), 1);
+  EXPECT_GE(node.locCell.capacity(), 100u);
+  EXPECT_EQ(node.Store_Node_Migration(1, 2, 1, log), 1);
+  EXPECT_TRUE(node.locPop.empty());  // one population: no population column
+  node.inTree = {0, 1, 0};
+  node.firstLocus = node.lastLocus = 1;
+  node.data = {4, 5, 6};
+  node.numSites = 3;
+  node.numMutations = 2;
+  node.recAncestorRight = 9;
+  node.resetLineage(3, log);
+  EXPECT_EQ(node.inTree, (std::vector<char>{1, 1, 1}));
+  EXPECT_EQ(node.numDesc, (std::vector<int>{0, 0, 0}));
+  EXPECT_TRUE(node.data.empty());
+  EXPECT_EQ(node.numSites + node.numMutations + node.firstLocus, 0);
+  EXPECT_EQ(node.lastLocus, 2);
+  EXPECT_EQ(node.recAncestorRight, kNoNode);
+  EXPECT_EQ(node.locCell.size(), 1u);  // the history is not a per-lineage reset
+}
+
+}  // namespace
+}  // namespace orvantis
