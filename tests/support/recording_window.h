@@ -1,6 +1,6 @@
 #pragma once
 // Window services for tests: records every box and progress report; questions are answered
-// with OK/Yes and recorded like boxes.
+// with OK/Yes (or Cancel/No when `answer` is false) and recorded like boxes.
 
 #include <string>
 #include <vector>
@@ -21,11 +21,11 @@ class RecordingWindow : public TWindowServices {
   }
   bool askOkCancel(const std::string& text, const std::string& caption) override {
     questions.push_back({text, caption});
-    return true;
+    return answer;
   }
   bool askYesNo(const std::string& text, const std::string& caption) override {
     questions.push_back({text, caption});
-    return true;
+    return answer;
   }
   void progress(const TProgress& p) override { progressReports.push_back(p); }
   void processPendingEvents() override { ++pendingEventCalls; }
@@ -34,6 +34,7 @@ class RecordingWindow : public TWindowServices {
   std::vector<RecordedBox> questions;
   std::vector<TProgress> progressReports;
   int pendingEventCalls = 0;
+  bool answer = true;
 };
 
 }  // namespace orvantis::testing
