@@ -1,5 +1,7 @@
 #include "world/landscape/world.h"
 
+#include "coalescent/deme_collection.h"
+#include "coalescent/genetic_parameters.h"
 #include "world/environment/dynamics.h"
 
 namespace orvantis {
@@ -15,6 +17,7 @@ World::World(TRunContext& context)
 World::~World() = default;
 
 void World::DesAllocateCells() {
+  demeCollection_.reset();  // its demes point at the cells
   // Swapping with empty vectors gives the memory back, which clear() would keep.
   std::vector<cell*>().swap(grid_);
   std::vector<cell>().swap(cells_);
@@ -28,6 +31,19 @@ void World::DesAllocateCells() {
   presentClass777_.clear();
   lgmClass777_.clear();
   releaseClimateData();
+}
+
+TDemeCollection& World::demeCollection() {
+  if (!demeCollection_) {
+    demeCollection_ =
+        std::make_unique<TDemeCollection>(*this, context_.log, context_.window, context_.random);
+  }
+  return *demeCollection_;
+}
+
+int World::readNumChromosomes() const {
+  return orvantis::readNumChromosomes(settings_.fileParameter(FileParam::GeneticFile).str(),
+                                      context_.log);
 }
 
 TEnvironmentDynamics* World::environmentDynamics() {

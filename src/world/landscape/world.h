@@ -24,6 +24,7 @@
 
 namespace orvantis {
 
+class TDemeCollection;
 class TEnvironmentDynamics;
 class TWorldEnvironment;
 
@@ -114,6 +115,13 @@ class World {
   // The changes through time that the settings call for (climate series, dynamic tables), as the
   // generation loop applies them; null when the world is static.
   TEnvironmentDynamics* environmentDynamics();
+
+  // The deme collection of the window's and the command's genetic simulations, created on first
+  // use; a construction of the world discards it (its demes refer to the cells).
+  TDemeCollection& demeCollection();
+  // The number of chromosomes on the first line of the genetic parameters file (GeneticFile);
+  // 0 after logging when the file cannot be read.
+  int readNumChromosomes() const;
 
   // The cell at the coordinates of a source, or null (logged) when they lie outside the world or
   // on water.
@@ -225,6 +233,7 @@ class World {
   std::vector<int> climateK_[kMaxCellPopulations];
   std::vector<float> climateF_[kMaxCellPopulations];
   std::unique_ptr<TWorldEnvironment> environment_;
+  std::unique_ptr<TDemeCollection> demeCollection_;
 
   int realBPTime_ = 0;
   bool freshlyBuilt_ = false;
