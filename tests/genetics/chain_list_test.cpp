@@ -86,14 +86,5 @@ TEST(ChainList, ReplacePairBeyondTheCountFailsWithoutWaiting) {
   }
 }
 
-TEST(ChainList, ClearKeepsTheCapacity) {
-  TISimpleChain<TNode> chain = chainOf({1, 2, 3});
-  const TNodeRef* storage = chain.begin();
-  chain.clear();
-  EXPECT_TRUE(chain.empty());
-  chain.append(4);
-  EXPECT_EQ(chain.begin(), storage);
-}
-
 }  // namespace
 }  // namespace orvantis
