@@ -2,6 +2,7 @@
 # Installs the Debian packages that building and testing need, when they are missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libstb-dev)
+packages+=(python3-dendropy)  # a test reads the NEXUS tree files with /usr/bin/python3
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
