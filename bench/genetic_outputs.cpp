@@ -77,7 +77,7 @@ void BM_Newick(benchmark::State& state) {
   std::string text;
   for (auto _ : state) {
     text.clear();
-    appendNewick(text, tree, 0, TBranchLength::Generations);
+    (void)appendNewick(text, tree, 0, TBranchLength::Generations);
     benchmark::DoNotOptimize(text.data());
   }
   state.SetItemsProcessed(state.iterations() * (2 * n - 1));

@@ -136,21 +136,22 @@ std::string coalescenceTreeMapName(const std::string& baseName,
 // The map files. Each returns 1, or 0 after logging "Could not load or alter coalescent bitmap"
 // when the picture cannot be made or saved (the run goes on).
 // End of the run: the total coalescence counter (block 3, F 500).
-int writeTotalCoalescenceMap(const std::string& baseName, const TCellGrid& grid,
-                             const std::vector<int>& totalCounts, std::ostream& log);
+[[nodiscard]] int writeTotalCoalescenceMap(const std::string& baseName, const TCellGrid& grid,
+                                           const std::vector<int>& totalCounts, std::ostream& log);
 // End of the run, after the previous one: the MRCA cells of the first `entries` entries.
-int writeMrcaDensityMap(const std::string& baseName, const TCellGrid& grid,
-                        const TMrcaLocations& mrca, int entries, std::ostream& log);
+[[nodiscard]] int writeMrcaDensityMap(const std::string& baseName, const TCellGrid& grid,
+                                      const TMrcaLocations& mrca, int entries, std::ostream& log);
 // After a chromosome without recombination: the per-genealogy coalescence counter.
-int writeGenealogyCoalescenceMap(const std::string& baseName, int simulation, int chromosome,
-                                 const TCellGrid& grid, const std::vector<int>& counts,
-                                 std::ostream& log);
+[[nodiscard]] int writeGenealogyCoalescenceMap(const std::string& baseName, int simulation,
+                                               int chromosome, const TCellGrid& grid,
+                                               const std::vector<int>& counts, std::ostream& log);
 // At the end of a genealogy: the per-genealogy counter at the coalescence zoom and drawing mode,
 // with the genealogy in red. When the file cannot be opened the user is shown "Could not open
 // file GeneticOutput/CoalTree_<s>.bmp".
-int writeCoalescenceTreeMap(const std::string& baseName, int simulation, const TTree& tree,
-                            const TCellGrid& grid, const std::vector<int>& counts,
-                            const TCellDrawing& drawing, TWindowServices& window,
-                            std::ostream& log);
+[[nodiscard]] int writeCoalescenceTreeMap(const std::string& baseName, int simulation,
+                                          const TTree& tree, const TCellGrid& grid,
+                                          const std::vector<int>& counts,
+                                          const TCellDrawing& drawing, TWindowServices& window,
+                                          std::ostream& log);
 
 }  // namespace orvantis

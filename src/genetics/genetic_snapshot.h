@@ -79,10 +79,10 @@ class TGeneticSnapshots {
   bool due(int generation, int endTime, int step);
 
   // 1, or 0 when a due snapshot could not be drawn or saved (logged; the walk goes on).
-  int writeGeneticBitmap(int generation, const TDemographyMap& map,
-                         const std::vector<TSampleSquare>& samples,
-                         const TGeneticSnapshotRequest& request, std::ostream& log,
-                         TWindowServices& window);
+  [[nodiscard]] int writeGeneticBitmap(int generation, const TDemographyMap& map,
+                                       const std::vector<TSampleSquare>& samples,
+                                       const TGeneticSnapshotRequest& request, std::ostream& log,
+                                       TWindowServices& window);
 
  private:
   int next_ = INT_MIN;

@@ -28,13 +28,15 @@ TNodeRef locusNodeBelow(const TTree& tree, TNodeRef from, int locus,
 // Appends the tree of `locus` from roots[locus], ending with ";\n". Branch lengths: the ancestor's
 // time minus the node's time (generations), or the mutations of the branch. False, with nothing
 // appended, when the locus has no root or its genealogy is broken.
-bool appendNewick(std::string& text, const TTree& tree, int locus, TBranchLength length);
-bool writeNewick(std::ostream& out, const TTree& tree, int locus, TBranchLength length);
+[[nodiscard]] bool appendNewick(std::string& text, const TTree& tree, int locus,
+                                TBranchLength length);
+[[nodiscard]] bool writeNewick(std::ostream& out, const TTree& tree, int locus,
+                               TBranchLength length);
 
 // One tree line of a tree file or PAUP command file: "\ttree Num_generations_simul_<s>_chrom_<c>
 // _Loc_<l> = [&U] " (or "Num_mutations_") followed by the tree. Simulation and chromosome are
 // numbered from 1, loci from 0. False, with nothing written, when the locus has no tree.
-bool writeTreeLine(std::ostream& out, const TTree& tree, int simulation, int chromosome, int locus,
-                   TBranchLength length);
+[[nodiscard]] bool writeTreeLine(std::ostream& out, const TTree& tree, int simulation,
+                                 int chromosome, int locus, TBranchLength length);
 
 }  // namespace orvantis
