@@ -104,15 +104,6 @@ TEST_F(LineageBackgroundTest, OccupationAndDensityInColourAndGray) {
       std::out_of_range);
 }
 
-TEST(SampleSquaresTest, SquaresOverTheBackground) {
-  TRgbImage image(8, 4, kWhite);
-  paintSampleSquares(image, {{0, 1, kMagenta}, {1, 3, kRed}}, 2);
-  EXPECT_EQ(image.pixel(2, 0), kMagenta);
-  EXPECT_EQ(image.pixel(3, 1), kMagenta);
-  EXPECT_EQ(image.pixel(6, 2), kRed);
-  EXPECT_EQ(image.pixel(1, 1), kWhite);
-}
-
 class SnapshotFilesTest : public ::testing::Test {
  protected:
   SnapshotFilesTest() : map(2, 2, 1, 10) {
