@@ -61,9 +61,13 @@ int takeScreenshots(TFrictionForm& form, const QString& directory, int row, int 
   form.hide();
   // The result viewer half-way through the expansion, with an immigration arrow per block of
   // 4 x 4 cells.
+  viewer->resize(1020, 700);
+  viewer->immZoomFact()->setCurrentIndex(5);
+  Q_EMIT viewer->immZoomFact()->activated(5);  // 6 pixels per cell
   viewer->aggrFactorEdit()->setText("4");
   viewer->drawMigrationDirectionCheck()->setChecked(true);
   viewer->selectTime()->setValue(20);
+  viewer->mouseMovedOnMap(QPoint(col * 6 + 3, row * 6 + 3));
   ok &= saveWindow(viewer, QDir(directory).filePath("result_viewer.png"));
   return ok ? 0 : 1;
 }
