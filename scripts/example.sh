@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Builds the orvantis command and runs the bundled example study.
+# Builds the orvantis command and the desktop program, and runs the bundled example study with
+# the command.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$root/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DORVANTIS_BUILD_TESTS=OFF >/dev/null
-ninja -C "$root/build/release" orvantis >/dev/null
+ninja -C "$root/build/release" orvantis orvantis-gui >/dev/null
 study="$root/examples/expansion"
 cd "$study"
 "$root/build/release/src/cli/orvantis" --seed 12345 "$@" settings.txt
 echo "Open $study/bmp/ for the density and occupation maps, and $study/places_output.txt for the times of arrival."
+echo "Desktop program on the same study: $root/build/release/src/gui/orvantis-gui $study/settings.txt"

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing need, when they are missing.
+# Installs the Debian packages that building and testing need, when they are missing: the
+# toolchain and test libraries, Qt 6 for the desktop program, and Xvfb with a font for pictures
+# of its windows.
 set -euo pipefail
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libstb-dev)
+packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libstb-dev
+  qt6-base-dev qt6-charts-dev qt6-svg-dev fonts-dejavu-core xvfb xauth)
 packages+=(python3-dendropy)  # a test reads the NEXUS tree files with /usr/bin/python3
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test twice: optimised, and with AddressSanitizer and
 # UndefinedBehaviorSanitizer (any sanitizer report fails the run). The benchmarks are built
-# in the optimised tree so they keep compiling.
+# in the optimised tree so they keep compiling. The desktop program's tests run on Qt's offscreen
+# platform in both trees, so no display is needed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"

@@ -26,8 +26,8 @@ int saveListLegends(World& world, const TDemographicOutputRequest& request) {
   std::vector<LegendToSave> legends;
   auto countLists = [&](TMapKind kind, const char* label) {
     for (int p = 0; p < populations; ++p) {
-      // The legend's maximum is the list's scale maximum plus one.
-      const long long maximum = scaleMaximum(map, kind, p) + 1;
+      // drawLegend takes the list's scale maximum M and labels its scale from M + 1 itself.
+      const long long maximum = scaleMaximum(map, kind, p);
       std::string name = std::string("bmp/legend_") + label;
       if (populations > 1) name += "_P" + std::to_string(p + 1);
       legends.push_back({name + ".bmp", drawLegend(kind, maximum, populations, style)});

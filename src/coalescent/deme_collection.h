@@ -25,6 +25,7 @@
 #include "foundation/my_string.h"
 #include "foundation/random.h"
 #include "foundation/window_services.h"
+#include "genetics/mutation_state.h"
 #include "genetics/tree.h"
 #include "world/database/generation_view.h"
 
@@ -155,6 +156,9 @@ class TDemeCollection {
 
   TTree& tree() { return tree_; }
   const TTree& tree() const { return tree_; }
+  // What the mutation process and the project file keep between calls.
+  TMutationState& mutation() { return mutation_; }
+  const TMutationState& mutation() const { return mutation_; }
   // The generation d of the backward walk: queries read max(d, 0) (currentView) and
   // max(d - 1, 0) (previousView).
   void setWalkTime(int d);
@@ -178,6 +182,8 @@ class TDemeCollection {
   TRandom& random() const { return random_; }
   // Uniform in [0, 1) from the run's generator with the collection's seed variable.
   double ran3() { return random_.ran3(idum_); }
+  // Poisson count of the given mean (single precision), likewise.
+  float poisson_dev(float mean) { return random_.poisson_dev(mean, idum_); }
   // Output base name of the run's genetic files (set before the sample file is read).
   void setOutputBaseName(const std::string& name) { outputBaseName_ = name; }
   const std::string& outputBaseName() const { return outputBaseName_; }
@@ -232,6 +238,7 @@ class TDemeCollection {
 
   TGeneticParameters parameters_;
   TTree tree_;
+  TMutationState mutation_;
   std::optional<TDemographyReader> reader_;
   int walkTime_ = 0;
   TGenerationView currentView_;

@@ -104,7 +104,12 @@ TRgbImage drawOccupationBitmap(const TDemographyMap& map, int t, const TMapDrawi
       if (!map.hasDeme(row, col) || map.underWater(row, col, t)) continue;
       const bool first = map.size(row, col, 0, t) > 0;
       const bool second = populations >= 2 && map.size(row, col, 1, t) > 0;
-      fillCell(image, row, col, zoom, occupationColour(populations, first, second, drawing.style));
+      TRgbColour colour = occupationColour(populations, first, second, drawing.style);
+      if (drawing.viewerOccupationColours && populations >= 2 && first && !second &&
+          drawing.style == TColourStyle::Colour) {
+        colour = kRed;
+      }
+      fillCell(image, row, col, zoom, colour);
     }
   }
   return image;

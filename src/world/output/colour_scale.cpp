@@ -11,12 +11,12 @@ TRgbColour gray(int level) {
   return {g, g, g};
 }
 
-TRgbColour colourScale(long long v) {
+}  // namespace
+
+TRgbColour countScaleColour(long long v) {
   if (v < 251) return {0, static_cast<std::uint8_t>(wrapByte(v)), 0};
   return {static_cast<std::uint8_t>(wrapByte(v + 6)), 250, 0};
 }
-
-}  // namespace
 
 int wrapByte(long long x) {
   return static_cast<int>(((x % 256) + 256) % 256);
@@ -26,7 +26,7 @@ TRgbColour countColour(long long q, long long maximum, TColourStyle style) {
   const long long m = maximum < 1 ? 1 : maximum;
   if (style == TColourStyle::Colour) {
     if (q == 0) return kWhite;
-    return colourScale(500 * q / m);
+    return countScaleColour(500 * q / m);
   }
   const long long v = 250 * q / m;
   if (v == 0) return kGrayZero;
@@ -34,7 +34,7 @@ TRgbColour countColour(long long q, long long maximum, TColourStyle style) {
 }
 
 TRgbColour countLegendRowColour(int row, TColourStyle style) {
-  if (style == TColourStyle::Colour) return row <= 5 ? kWhite : colourScale(row);
+  if (style == TColourStyle::Colour) return row <= 5 ? kWhite : countScaleColour(row);
   return row <= 5 ? kGrayZero : gray(wrapByte(250 - row / 2));
 }
 

@@ -17,6 +17,10 @@ inline constexpr TRgbColour kGrayZero{230, 209, 153};
 // counts as 1, so a map whose scale generation holds nothing still draws its other generations.
 TRgbColour countColour(long long q, long long maximum, TColourStyle style);
 
+// The colour scale of a scaled count v > 0: (0, v, 0) up to v = 250, ((v + 6) mod 256, 250, 0)
+// above.
+TRgbColour countScaleColour(long long v);
+
 // Colour of row i (0 at the top) of the count legend: white down to row 5, then the count scale
 // with v = i in the colour style; in the gray style kGrayZero down to row 5, then the gray of
 // v = i / 2 (the gray scale spans half the levels of the colour scale).

@@ -11,6 +11,9 @@ struct TMapDrawing {
   TColourStyle style = TColourStyle::Colour;
   bool drawImmigrations = false;  // arrows over the density and migration maps
   int aggregation = 2;            // cells per side of the block one arrow stands for
+  // The result viewer's occupation map draws the first population alone in red, as its legend
+  // does; the occupation files draw it in brown.
+  bool viewerOccupationColours = false;
 
   int effectiveZoom() const { return zoom < 1 ? 1 : zoom; }
 };

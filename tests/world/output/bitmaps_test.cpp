@@ -113,3 +113,31 @@ TEST(ImmigrationArrows, OneArrowPerFullBlock) {
 
 }  // namespace
 }  // namespace orvantis
+
+namespace orvantis {
+namespace {
+
+// The result viewer's occupation map draws the first population alone in red, as its legend;
+// the files keep brown, and every other case and the gray style are the same for both.
+TEST(ViewerOccupationColours, FirstPopulationAloneIsRedOnScreenOnly) {
+  testing::FakeDemography map(1, 4, 2, 0);
+  // Columns: first only, second only, both, none.
+  map.sizeOf = [](int, int c, int p, int) {
+    return (c == 0 && p == 0) || (c == 1 && p == 1) || c == 2;
+  };
+  TMapDrawing files;
+  files.zoom = 1;
+  TMapDrawing viewer = files;
+  viewer.viewerOccupationColours = true;
+  const TRgbImage fileMap = drawOccupationBitmap(map, 0, files);
+  const TRgbImage screen = drawOccupationBitmap(map, 0, viewer);
+  EXPECT_EQ(fileMap.pixel(0, 0), (TRgbColour{139, 87, 66}));
+  EXPECT_EQ(screen.pixel(0, 0), kRed);
+  for (int x = 1; x < 4; ++x) EXPECT_EQ(screen.pixel(x, 0), fileMap.pixel(x, 0)) << x;
+  files.style = viewer.style = TColourStyle::Gray;
+  EXPECT_EQ(drawOccupationBitmap(map, 0, viewer).pixel(0, 0),
+            drawOccupationBitmap(map, 0, files).pixel(0, 0));
+}
+
+}  // namespace
+}  // namespace orvantis

@@ -1,0 +1,221 @@
+#include "genetics/project_file.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iomanip>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "genetics/locus_data.h"
+#include "genetics/mutation.h"
+#include "support/hand_genealogy.h"
+#include "support/text_assertions.h"
+
+namespace orvantis {
+namespace {
+
+using testing::textContains;
+
+class ProjectFileTest : public testing::HandGenealogyTest {
+ protected:
+  // Runs one simulation as the driver does, over `chromosomes` chromosomes of the parameters
+  // file; every genealogy is ((0, 1) at 3, ((2, 3) at 1, 4) at 4) at 9 for five genes, or the
+  // one that `link` builds.
+  std::string simulate(int chromosomes) {
+    std::ostringstream file;
+    writeProjectHeader(file, *collection, chromosomes);
+    for (int c = 0; c < chromosomes; ++c) {
+      if (c > 0) startChromosome(c);
+      writeChromosomeHeader(file, c + 1, collection->parameters(), collection->mutation());
+      link();
+      (void)mutateChromosome(*collection, collection->parameters().numLoci(),
+                             collection->parameters().totalRecRate() > 0);
+      storeDemeData(*collection);
+    }
+    const int genotypic = collection->genotypicData();
+    writeProfile(file, countProfileSamples(*collection), collection->mutation().fileDataType(),
+                 genotypic);
+    orvantis::writeSamples(file, *collection, genotypic);
+    writeStructure(file, *collection);
+    return file.str();
+  }
+
+  void link() {
+    if (tree().sampleSize() == 5) {
+      coalesce(coalesce(0, 1, 3), coalesce(coalesce(2, 3, 1), 4, 4), 9);
+    } else {
+      TNodeRef top = 0;
+      for (TNodeRef t = 1; t < tree().sampleSize(); ++t) top = coalesce(top, t, 2 * t);
+    }
+  }
+
+  // The five genes: two in cell 0 ("pop1"), three in cell 1 ("pop2").
+  void fiveGenes(const std::string& parameters, int chromosomes = 1) {
+    startRun({sampleAt("pop1", 2, 0, 0, 0), sampleAt("pop2", 3, 0, 0, 1)}, parameters, chromosomes);
+  }
+};
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST_F(ProjectFileTest, SmallFixedSimulationMatchesTheCheckedFile) {
+  fiveGenes(
+      "2\n#chromosome 1\n2\nDNA 3 0.0001 0.05 0.25 0.25 0.25 0.25 1 4 1 1 4 1\n"
+      "MICROSAT 2 0 0.04 0 10\n#chromosome 2\n1\nSNP 2 0 0.3\n",
+      2);
+  seed(20);
+  const std::string text = simulate(2);
+  const std::string expected =
+      readFile(std::string(ORVANTIS_SOURCE_DIR) + "/tests/genetics/data/small_simulation.arp");
+  EXPECT_EQ(text, expected);
+}
+
+TEST_F(ProjectFileTest, DnaRunDeclaresDnaWithoutSeparators) {
+  fiveGenes("1\n#chromosome 1\n1\nDNA 4 0 0.01 0.25 0.25 0.25 0.25 1 1 1 1 1 1\n");
+  const std::string text = simulate(1);
+  EXPECT_PRED_FORMAT2(textContains, text,
+                      "\tRecessiveData=0\n\tDataType=DNA\n\tLocusSeparator=NONE\n"
+                      "\tMissingData='?'\n\n[Data]\n\t[[Samples]]\n\n");
+  // A data line: label, the 4 bases, a tab before the line end.
+  std::istringstream lines(text.substr(text.find("1_1\t1\t")));
+  std::string line;
+  std::getline(lines, line);
+  EXPECT_EQ(line.size(), 6u + 4u + 1u) << line;
+  EXPECT_EQ(line.back(), '\t');
+}
+
+TEST_F(ProjectFileTest, MixedRunDeclaresStandardWithWhitespaceAndKeepsItForLaterSimulations) {
+  fiveGenes(
+      "2\n#chromosome 1\n1\nDNA 2 0 0\n"
+      "#chromosome 2\n1\nMICROSAT 1 0 0 0 0\n",
+      2);
+  collection->mutation().startRun();
+  std::string text = simulate(2);
+  EXPECT_PRED_FORMAT2(textContains, text, "\tDataType=STANDARD\n\tLocusSeparator=WHITESPACE\n");
+  // Without mutations every gene has the root's bases; the microsatellite prints 500.
+  const std::string bases = collection->demeAt(cellIndex(0, 0), 0)->loci[0].genes[0];
+  EXPECT_PRED_FORMAT2(textContains, text, "1_1\t1\t" + bases + "\t500 \t\n");
+  // The next simulation starts over from chromosome 1 (DNA) but stays mixed.
+  collection->clearGeneticData();
+  startChromosome(0);
+  text = simulate(1);
+  EXPECT_PRED_FORMAT2(textContains, text, "\tDataType=STANDARD\n");
+  // A new run forgets it.
+  collection->mutation().startRun();
+  collection->clearGeneticData();
+  startChromosome(0);
+  text = simulate(1);
+  EXPECT_PRED_FORMAT2(textContains, text, "\tDataType=DNA\n");
+}
+
+TEST_F(ProjectFileTest, DataTypesOfTheProfile) {
+  struct Case {
+    int type;
+    const char* text;
+  };
+  for (const Case c :
+       {Case{MICROSAT, "MICROSAT\n\tLocusSeparator=TAB\n"},
+        Case{RFLP, "RFLP\n\tLocusSeparator=NONE\n"}, Case{DNA, "DNA\n\tLocusSeparator=NONE\n"},
+        Case{STANDARD, "STANDARD\n\tLocusSeparator=WHITESPACE\n"},
+        Case{SNP, "RFLP\n\tLocusSeparator=NONE\n"}}) {
+    std::ostringstream file;
+    writeProfile(file, 3, c.type, 0);
+    EXPECT_EQ(file.str(),
+              "\n[Profile]\n\tTitle=\"A series of simulated samples\"\n\tNbSamples=3\n"
+              "\tGenotypicData=0\n\tGameticPhase=1\n\tRecessiveData=0\n\tDataType=" +
+                  std::string(c.text) + "\tMissingData='?'\n\n[Data]\n\t[[Samples]]\n\n");
+  }
+  std::ostringstream genotypic;
+  writeProfile(genotypic, 1, DNA, 1);
+  EXPECT_PRED_FORMAT2(textContains, genotypic.str(), "\tGenotypicData=1\n\tGameticPhase=0\n");
+}
+
+TEST_F(ProjectFileTest, ChromosomeHeaderPrintsEachBlockWithDefaultNumberFormat) {
+  fiveGenes(
+      "1\n#chromosome 1\n4\nMICROSAT 3 1e-05 0.0005 0 10\nMICROSAT 1 1000 2.5e-07 0.2 0\n"
+      "SNP 2 0.125 2.5e-07\nRFLP 1 0 1234567\n");
+  std::ostringstream file;
+  file << std::fixed << std::setprecision(2);  // the writer's format does not depend on these
+  writeChromosomeHeader(file, 1, collection->parameters(), collection->mutation());
+  EXPECT_EQ(file.str(),
+            "\n#Chromosome no 1\n#---------------\n#Num Linkage Blocks: 4\n"
+            "\n#Blocks n 1\n#MICROSAT (Range constraint : 10 [496;505])\n"
+            "#Num linked loci      : 3\n#Recombination rate per generation      : 1e-05\n"
+            "#Mutation rate per generation      : 0.0005\n"
+            "\n#Blocks n 2\n#MICROSAT (No range constraint)\n#Num linked loci      : 1\n"
+            "#Recombination rate per generation      : 1000\n"
+            "#Mutation rate per generation      : 2.5e-07\n"
+            "\n#Blocks n 3\n#SNP Minimum Frequency = 2.5e-07\n#Num linked loci      : 2\n"
+            "#Recombination rate per generation      : 0.125\n"
+            "#Mutation rate per generation      : 0\n"
+            "\n#Blocks n 4\n#RFLP\n#Num linked loci      : 1\n"
+            "#Recombination rate per generation      : 0\n"
+            "#Mutation rate per generation      : 1.23457e+06\n");
+  EXPECT_EQ(file.precision(), 2);
+  // The current block is the last one; the run's type the first block's, now mixed.
+  const TMutationState& m = collection->mutation();
+  EXPECT_EQ(m.currentBlock().type, RFLP);
+  EXPECT_EQ(m.runDataType(), MICROSAT);
+  EXPECT_EQ(m.fileDataType(), STANDARD);
+}
+
+TEST_F(ProjectFileTest, GenotypicSampleOfFourShowsTwoIndividuals) {
+  startRun({sampleAt("one", 4, 0, 0, 0), sampleAt("two", 2, 0, 0, 0)},
+           "1\n#chromosome 1\n1\nRFLP 3 0 0\n", 1, 1);
+  const std::string text = simulate(1);
+  const std::string states = collection->demeAt(cellIndex(0, 0), 0)->loci[0].genes[0];
+  EXPECT_PRED_FORMAT2(textContains, text,
+                      "\t\tSampleName=\"one\"\n\t\tSampleSize=2\n\t\tSampleData= {\n"
+                      "1_1\t1\t" +
+                          states + "\t\n\t\t" + states +
+                          "\t\n"
+                          "1_2\t1\t" +
+                          states + "\t\n\t\t" + states + "\t\n\n}\n");
+  // The second sample of the same deme starts its own count at gene 5 of the deme.
+  EXPECT_PRED_FORMAT2(textContains, text,
+                      "\t\tSampleName=\"two\"\n\t\tSampleSize=1\n\t\tSampleData= {\n"
+                      "2_1\t1\t" +
+                          states + "\t\n\t\t" + states + "\t\n\n}\n");
+  EXPECT_PRED_FORMAT2(textContains, text, "\tNbSamples=2\n");
+}
+
+TEST_F(ProjectFileTest, HeaderSamplesAndStructureWithoutGenotypicData) {
+  startRun(
+      {sampleAt("west", 2, 0, 0, 0), sampleAt("east", 1, 0, 0, 2), sampleAt("west2", 1, 0, 0, 0)},
+      "1\n#chromosome 1\n1\nRFLP 1 0 0\n");
+  const std::string text = simulate(1);
+  EXPECT_EQ(text.substr(0, text.find("\n#Chromosome no 1")),
+            "#Tessarin input file written by the simulation program ORVANTIS ver 3.0\n\n"
+            "#Simulation parameters:\n#======================\n\n#Deme sizes\n"
+            "\n#Sample sizes (in number of genes)\n#Deme #1\t3\n#Deme #2\t1\n"
+            "\n#Number of chromosome        : 1\n\n");
+  const TDeme& west = *collection->demeAt(cellIndex(0, 0), 0);
+  const std::string s = west.loci[0].genes[0];  // every gene has the root's state
+  EXPECT_PRED_FORMAT2(textContains, text,
+                      "\t\tSampleName=\"west\"\n\t\tSampleSize=2\n\t\tSampleData= {\n1_1\t1\t" + s +
+                          "\t\n1_2\t1\t" + s +
+                          "\t\n\n}\n"
+                          "\t\tSampleName=\"east\"\n\t\tSampleSize=1\n\t\tSampleData= {\n2_1\t1\t" +
+                          s +
+                          "\t\n\n}\n"
+                          "\t\tSampleName=\"west2\"\n\t\tSampleSize=1\n"
+                          "\t\tSampleData= {\n3_3\t1\t" +
+                          s + "\t\n\n}\n");
+  EXPECT_PRED_FORMAT2(textContains, text, "\tNbSamples=3\n");
+  const std::string structure =
+      "\n[[Structure]]\n\n\tStructureName=\"Simulated data\"\n\tNbGroups=1\n\tGroup={"
+      "\n\t   \"west\"\n\t   \"east\"\n\t   \"west2\"\n\t}\n";
+  ASSERT_GE(text.size(), structure.size());
+  EXPECT_EQ(text.substr(text.size() - structure.size()), structure);
+  EXPECT_EQ(projectFileName("data/GeneticsOutput/run1_pop", 2),
+            "data/GeneticsOutput/run1_pop_2.arp");
+}
+
+}  // namespace
+}  // namespace orvantis
