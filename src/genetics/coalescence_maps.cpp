@@ -60,9 +60,8 @@ TCellGrid TCellGrid::fromWorld(const World& world) {
 }
 
 TRgbColour countMapColour(long long v, long long m, int scale) {
-  // The count scale of the demographic maps with v scale / m in place of 500 q / maximum: the
-  // same integer quotient, the same colours.
-  return countColour(v * scale, m * 500, TColourStyle::Colour);
+  if (v == 0) return kWhite;
+  return countScaleColour(v * scale / (m < 1 ? 1 : m));
 }
 
 TRgbImage blankCellPicture(int rows, int cols, const TCellDrawing& drawing) {

@@ -9,17 +9,20 @@
 
 namespace orvantis {
 
-int mutateChromosome(TDemeCollection& collection, int numLoci, bool recombining) {
-  return TChromosomeMutator(collection, numLoci, recombining).run();
+int mutateChromosome(TDemeCollection& collection, int numLoci, bool recombining,
+                     const TLocusMutated& afterLocus) {
+  return TChromosomeMutator(collection, numLoci, recombining, afterLocus).run();
 }
 
-TChromosomeMutator::TChromosomeMutator(TDemeCollection& collection, int numLoci, bool recombining)
+TChromosomeMutator::TChromosomeMutator(TDemeCollection& collection, int numLoci, bool recombining,
+                                       const TLocusMutated& afterLocus)
     : collection_(collection),
       tree_(collection.tree()),
       parameters_(collection.parameters()),
       state_(collection.mutation()),
       numLoci_(numLoci > 0 ? numLoci : 0),
-      recombining_(recombining) {}
+      recombining_(recombining),
+      afterLocus_(afterLocus) {}
 
 void TChromosomeMutator::ensureData(TNode& node) const {
   if (node.data.size() != static_cast<std::size_t>(numLoci_)) {
@@ -103,6 +106,7 @@ int TChromosomeMutator::run() {
     } else {
       total += dropMutations(root, i);
     }
+    if (afterLocus_) afterLocus_(i);
   }
   if (withoutRoot > 0) {
     collection_.log() << " ERROR: {mutateChromosome()} [" << withoutRoot << " of the " << numLoci_

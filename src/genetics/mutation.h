@@ -12,15 +12,24 @@
 // the order of a depth-first walk: node, left subtree, right subtree. The counts (sites hit,
 // tree length) and the working arrays live in the collection's TMutationState.
 
+#include <functional>
+
 namespace orvantis {
 
 class TDemeCollection;
+
+// Called after the mutations of one locus are placed, with the locus: the nodes of that locus's
+// genealogy then hold its mutation counts (numMutations), which the next locus overwrites. The
+// mutation tree of each locus is written from here.
+using TLocusMutated = std::function<void(int locus)>;
 
 // Places the mutations of loci 0..numLoci - 1 of the collection's genealogy with the per-locus
 // and per-block parameters of the chromosome read last; `recombining` tells that the genealogy
 // was built with recombination (each locus then has its own genealogy and root). Returns the
 // number of mutations placed (SNP loci not counted). A locus without a root in the genealogy
-// is skipped after a log line.
-int mutateChromosome(TDemeCollection& collection, int numLoci, bool recombining);
+// is skipped after a log line. `afterLocus`, when given, is called after each locus that received
+// its mutations.
+int mutateChromosome(TDemeCollection& collection, int numLoci, bool recombining,
+                     const TLocusMutated& afterLocus = {});
 
 }  // namespace orvantis

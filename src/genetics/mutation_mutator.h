@@ -4,13 +4,15 @@
 // and parameters, with the collection's TMutationState for counts and working arrays.
 
 #include "coalescent/deme_collection.h"
+#include "genetics/mutation.h"
 #include "genetics/mutation_state.h"
 
 namespace orvantis {
 
 class TChromosomeMutator {
  public:
-  TChromosomeMutator(TDemeCollection& collection, int numLoci, bool recombining);
+  TChromosomeMutator(TDemeCollection& collection, int numLoci, bool recombining,
+                     const TLocusMutated& afterLocus);
   int run();
 
  private:
@@ -43,6 +45,7 @@ class TChromosomeMutator {
   TMutationState& state_;
   int numLoci_;
   bool recombining_;
+  TLocusMutated afterLocus_;
 };
 
 }  // namespace orvantis

@@ -111,6 +111,10 @@ void TChromosomeMutator::assignSnpStates(int locus, int ancestral, TNodeRef chos
     ensureData(node);
     node.data[i] = s;
   }
+  // The locus's mutation counts: its one mutation on the chosen branch, none on any other (nor
+  // on the nodes that its branches pass through), so its mutation tree shows this locus.
+  for (TNodeRef r = 0; r < tree_.numNodes(); ++r) tree_.node(r).numMutations = 0;
+  if (tree_.isLive(chosen)) tree_.node(chosen).numMutations = 1;
 }
 
 void TChromosomeMutator::mutateSnp(TNodeRef root, int locus) {

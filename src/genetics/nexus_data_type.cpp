@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "coalescent/genetic_parameters.h"
+#include "genetics/mutation_state.h"
 
 namespace orvantis {
 
@@ -21,14 +22,11 @@ int runDataType(const std::vector<int>& blockTypes) {
   return type;
 }
 
-int addChromosomeDataType(int runType, const TGeneticParameters& parameters) {
-  for (int b = 0; b < parameters.numBlocks(); ++b) {
-    runType = foldType(runType, parameters.block(b).type);
-  }
-  return runType;
-}
+namespace {
 
-int readRunDataType(const std::string& fileName, int numChromosomes, std::ostream& log) {
+// Reads the chromosomes in order and hands every block type to `note` until the run is mixed.
+template <class Note>
+int readBlockTypes(const std::string& fileName, int numChromosomes, std::ostream& log, Note note) {
   TGeneticParameters scratch;
   scratch.setNumChromosomes(numChromosomes);
   int type = -1;
@@ -39,9 +37,24 @@ int readRunDataType(const std::string& fileName, int numChromosomes, std::ostrea
       log << quiet.str() << std::flush;
       return -1;
     }
-    type = addChromosomeDataType(type, scratch);
+    for (int b = 0; b < scratch.numBlocks(); ++b) {
+      note(scratch.block(b).type);
+      type = foldType(type, scratch.block(b).type);
+    }
   }
   return type;
+}
+
+}  // namespace
+
+int readRunDataType(const std::string& fileName, int numChromosomes, std::ostream& log) {
+  return readBlockTypes(fileName, numChromosomes, log, [](int) {});
+}
+
+int noteRunDataType(TMutationState& state, const std::string& fileName, int numChromosomes,
+                    std::ostream& log) {
+  return readBlockTypes(fileName, numChromosomes, log,
+                        [&state](int type) { state.noteBlockType(type); });
 }
 
 }  // namespace orvantis

@@ -13,18 +13,20 @@
 
 namespace orvantis {
 
-class TGeneticParameters;
+class TMutationState;
 
 // The run's data type from the type codes of its blocks, in file order; -1 when there is none.
 int runDataType(const std::vector<int>& blockTypes);
-
-// Folds one chromosome, as read last into `parameters`, into the run's data type so far (-1
-// before the first chromosome).
-int addChromosomeDataType(int runType, const TGeneticParameters& parameters);
 
 // Reads chromosomes 0..numChromosomes - 1 of the genetic parameters file and returns the run's
 // data type; stops reading at the first block of another type. The chromosomes' log lines are
 // not repeated in `log`; a file that cannot be read logs its error there and gives -1.
 int readRunDataType(const std::string& fileName, int numChromosomes, std::ostream& log);
+
+// The same reading, noting every block type in the run's mutation state (after its
+// startRun()), so that the state's file-level data type is the run's before the first
+// simulation; the chromosome headers of the project files then note nothing new.
+int noteRunDataType(TMutationState& state, const std::string& fileName, int numChromosomes,
+                    std::ostream& log);
 
 }  // namespace orvantis

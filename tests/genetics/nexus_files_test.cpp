@@ -7,6 +7,7 @@
 #include <string>
 
 #include "coalescent/genetic_parameters.h"
+#include "genetics/mutation_state.h"
 #include "genetics/nexus_data_type.h"
 #include "support/scratch_dir.h"
 
@@ -88,6 +89,15 @@ TEST(RunDataTypeTest, TheWholeFileDecidesBeforeTheFirstSimulation) {
   EXPECT_EQ(readRunDataType(mixed, 2, log), STANDARD);
   EXPECT_EQ(readRunDataType(dna, 2, log), DNA);
   EXPECT_EQ(log.str(), "");  // the chromosomes are logged when they are simulated
+  // Noted in the run's mutation state, the project files declare it from the first simulation.
+  TMutationState state;
+  state.startRun();
+  EXPECT_EQ(noteRunDataType(state, mixed, 2, log), STANDARD);
+  EXPECT_EQ(state.fileDataType(), STANDARD);
+  EXPECT_EQ(state.runDataType(), DNA);
+  state.startRun();
+  EXPECT_EQ(noteRunDataType(state, dna, 2, log), DNA);
+  EXPECT_EQ(state.fileDataType(), DNA);
   EXPECT_EQ(readRunDataType(dir.path("missing.par"), 2, log), -1);
   EXPECT_NE(log.str(), "");
 }
