@@ -125,6 +125,7 @@ TEST(StateDbMemory, RefusesAnAbsurdAllocationWithTheMessageAndBox) {
   testing::RecordingWindow window;
   TRunContext context(log, window);
   StateDB db(context, 100, 100);
+  db.setStorage(TDatabaseStorage::Memory);
   for (int c = 0; c < 10000; ++c) ASSERT_NE(db.addEntry(c, nullptr), nullptr);
   ASSERT_EQ(db.AllocateStateDBMemory(5, 1, false), 1);
 
