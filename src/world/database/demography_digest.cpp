@@ -13,12 +13,12 @@ namespace {
 
 // The keys that shape the world or its demography, by table. Genetic keys (sample and
 // parameter files, loci, simulations, TauValue ...) and output switches are left out: they may
-// change between genetic runs over one demography.
+// change between genetic runs over one demography. RealBPTime is left out too: building the
+// world derives it from EndTime and GenerationTime.
 constexpr int kIntKeys[] = {
     IntParam::EndTime,
     IntParam::GenerationTime,
     IntParam::ChosenDemographicModel,
-    IntParam::RealBPTime,
     IntParam::DoublePopulationMode,
     IntParam::CompetitionModel,
     IntParam::DispersalModel,

@@ -177,9 +177,9 @@ std::uint64_t StateDB::rawSizeBytes() const {
 
 std::uint64_t StateDB::heldBytes() const {
   if (packed_ == nullptr) return blockBytes_ + ldd_.bytesHeld();
-  std::uint64_t bytes = packed_->heldBytes() + ldd_.bytesHeld();
-  if (ownCache_) bytes += TRowBlockCache::bytesFor(packed_->shape(), packed_->rowsPerBlock());
-  return bytes;
+  // The database's own cache counts from the start: the report and the outputs need it.
+  return packed_->heldBytes() + ldd_.bytesHeld() +
+         TRowBlockCache::bytesFor(packed_->shape(), packed_->rowsPerBlock());
 }
 
 int StateDB::beginRun(bool longDistanceDispersal) {
