@@ -12,9 +12,9 @@ TDemographyReader::~TDemographyReader() = default;
 
 TGenerationView TDemographyReader::packedRow(int t) {
   const TCompressedRows* rows = db_->compressedRows();
-  if (!cache_ || cacheRows_ != rows) {
+  if (!cache_ || cacheStamp_ != db_->allocationStamp()) {
     cache_.reset(new (std::nothrow) TRowBlockCache(*rows));
-    cacheRows_ = rows;
+    cacheStamp_ = db_->allocationStamp();
   }
   const void* row = cache_ ? cache_->row(t) : nullptr;
   if (row == nullptr) {

@@ -91,8 +91,8 @@ class TDemographyReader {
   TGenerationView packedRow(int t);
 
   const StateDB* db_;
-  std::unique_ptr<TRowBlockCache> cache_;       // compressed databases only
-  const TCompressedRows* cacheRows_ = nullptr;  // the rows the cache was made for
+  std::unique_ptr<TRowBlockCache> cache_;  // compressed databases only
+  std::uint64_t cacheStamp_ = 0;           // the database's allocation the cache was made for
   bool failed_ = false;
 };
 

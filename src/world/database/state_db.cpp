@@ -92,6 +92,7 @@ void StateDB::releaseSeries() {
   writeRefused_ = false;
   runFinished_ = false;
   nextRoomCheck_ = 0;
+  ++allocationStamp_;
 }
 
 int StateDB::AllocateStateDBMemory(int endTime, int populations, bool shortInt) {

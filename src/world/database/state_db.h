@@ -193,6 +193,8 @@ class StateDB {
   int numberOfPopulations() const { return layout_.numPopulations; }
   bool isShortInt() const { return layout_.shortInt; }
   const TDbLayout& layout() const { return layout_; }
+  // Changes with every allocation, so that readers made for earlier rows start afresh.
+  std::uint64_t allocationStamp() const { return allocationStamp_; }
   // Whether the rows are kept compressed, and whether they are served from a saved file.
   bool isCompressed() const { return packed_ != nullptr; }
   bool isReadOnly() const { return packed_ != nullptr && packed_->readOnly(); }
@@ -361,7 +363,9 @@ class StateDB {
   std::shared_ptr<const void> savedOwner_;  // keeps a saved demography's memory alive
   std::uint64_t nextRoomCheck_ = 0;         // compressed bytes at which to ask the system again
   bool writeRefused_ = false;
-  bool runFinished_ = false;  // a write was refused since the run began: the next commit fails
+  bool runFinished_ = false;
+  std::uint64_t allocationStamp_ =
+      0;  // a write was refused since the run began: the next commit fails
   TZeroedBlock block_;
   std::uint64_t blockBytes_ = 0;
   std::int32_t* ints_ = nullptr;
