@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdint>
 #include <random>
+#include <type_traits>
 #include <vector>
 
 namespace orvantis {
@@ -22,7 +23,9 @@ std::vector<T> rowsOf(int count, std::size_t n, std::uint32_t seed) {
       const T before = rows[(static_cast<std::size_t>(k) - 1) * n + i];
       const std::uint32_t r = rng() % 8;
       T value = before;
-      if (r == 1) value = static_cast<T>(before + static_cast<T>(rng() % 5) - 2);
+      // Wrapping, as the stored differences do.
+      using U = std::make_unsigned_t<T>;
+      if (r == 1) value = static_cast<T>(static_cast<U>(static_cast<U>(before) + rng() % 5 - 2));
       if (r == 2) value = static_cast<T>(rng());
       if (r == 3) value = std::numeric_limits<T>::min();
       if (r == 4) value = std::numeric_limits<T>::max();
