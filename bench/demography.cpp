@@ -100,7 +100,7 @@ int runScenario(const Scenario& s, bool warm, orvantis::TDatabaseStorage storage
   std::ostringstream randomOutput;
   context.random.setOutput(randomOutput);
   context.random.setFixedSeed(1);
-  int status = 1;
+  int status = 0;
   {
     orvantis::World world(context);
     world.setDatabaseStorage(storage);
