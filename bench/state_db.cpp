@@ -105,22 +105,36 @@ BENCHMARK(BM_RewriteRun)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 
+// A written run with the storage and width of the benchmark's arguments; false (the benchmark
+// skipped) when the allocation is refused.
+bool writtenRun(Fixture& f, benchmark::State& state) {
+  setStorage(f.db, state);
+  if (f.db.AllocateStateDBMemory(kEndTime, 1, state.range(0) == 16) != 1) {
+    state.SkipWithError("allocation refused");
+    return false;
+  }
+  writeRun(f.db);
+  return true;
+}
+
+// 400 demes scattered over the grid.
+struct Demes {
+  Demes() {
+    for (int k = 0; k < 400; ++k) cells[k] = (k * 7919) % (kSide * kSide);
+  }
+  int cells[400];
+};
+
 // The coalescent's pattern: 400 demes scattered over the grid, each reading its size at g and
 // g − 1 and its four arrivals at g, from EndTime down to 1.
 void BM_BackwardReads(benchmark::State& state) {
   Fixture f;
-  setStorage(f.db, state);
-  if (f.db.AllocateStateDBMemory(kEndTime, 1, state.range(0) == 16) != 1) {
-    state.SkipWithError("allocation refused");
-    return;
-  }
-  writeRun(f.db);
-  int demes[400];
-  for (int k = 0; k < 400; ++k) demes[k] = (k * 7919) % (kSide * kSide);
+  if (!writtenRun(f, state)) return;
+  const Demes demes;
   for (auto _ : state) {
     long sum = 0;
     for (int g = kEndTime; g >= 1; --g) {
-      for (int c : demes) {
+      for (int c : demes.cells) {
         sum += f.db.get_N(c, 0, g) - f.db.get_N(c, 0, g - 1);
         sum += f.db.get_migrFromNeighbour(c, 0, FromSide::North, g);
         sum += f.db.get_migrFromNeighbour(c, 0, FromSide::South, g);
@@ -143,21 +157,15 @@ BENCHMARK(BM_BackwardReads)
 // The same walk through a reader's generation views, as the coalescent reads.
 void BM_BackwardViews(benchmark::State& state) {
   Fixture f;
-  setStorage(f.db, state);
-  if (f.db.AllocateStateDBMemory(kEndTime, 1, state.range(0) == 16) != 1) {
-    state.SkipWithError("allocation refused");
-    return;
-  }
-  writeRun(f.db);
-  int demes[400];
-  for (int k = 0; k < 400; ++k) demes[k] = (k * 7919) % (kSide * kSide);
+  if (!writtenRun(f, state)) return;
+  const Demes demes;
   for (auto _ : state) {
     TDemographyReader reader(f.db);
     long sum = 0;
     for (int g = kEndTime; g >= 1; --g) {
       const TGenerationView now = reader.row(g);
       const TGenerationView before = reader.row(g - 1);
-      for (int c : demes) {
+      for (int c : demes.cells) {
         sum += now.get_N(c, 0) - before.get_N(c, 0);
         for (int s = 0; s < kSidesPerCell; ++s) {
           sum += now.get_migrFromNeighbour(c, 0, static_cast<FromSide>(s));

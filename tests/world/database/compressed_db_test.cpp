@@ -12,11 +12,7 @@
 namespace orvantis {
 namespace {
 
-int countOccurrences(const std::string& text, const std::string& what) {
-  int n = 0;
-  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
+using testing::countOccurrences;
 
 class CompressedDatabaseTest : public testing::WorldBuildTest {
  protected:

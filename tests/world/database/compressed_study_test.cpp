@@ -46,6 +46,18 @@ Exercised exercisedBy(const StateDB& db) {
   return e;
 }
 
+// The rates of a second population and of the exchanges.
+std::map<std::string, std::string> twoPopulations(const char* model, bool shortInt) {
+  return {{"DoublePopulationMode", "1"},
+          {"ChosenDemographicModel", model},
+          {"AllowShortIntForNumberOfIndividuals", shortInt ? "1" : "0"},
+          {"GrowthRate_P2", "0.5"},
+          {"MigrationRate_P2", "0.2"},
+          {"MigrRate_P1_to_P2", "0.2"},
+          {"MigrRate_P2_to_P1", "0.1"},
+          {"TauValue", "10"}};
+}
+
 // Eight rows of eleven cells around a lake and an islet of water; the source at (4, 2).
 const std::vector<std::string> kLand = {"xxxxxxxxxxx", "xxxxxxxxxxx", "xxx..xxxxxx", "xxx..xxxxxx",
                                         "xxxxxxxx.xx", "xxxxxxxxxxx", "xxxxxxxxxxx", "xxxxxxxxxxx"};
@@ -175,27 +187,8 @@ INSTANTIATE_TEST_SUITE_P(
                {"LDDProportion", "0.2"},
                {"GammaShapeParamAllCells", "2"},
                {"GammaScaleParamAllCells", "0.5"}}},
-        Study{"TwoPopulationsWithAssimilation",
-              {{"DoublePopulationMode", "1"},
-               {"ChosenDemographicModel", "21"},
-               {"GrowthRate_P2", "0.5"},
-               {"MigrationRate_P2", "0.2"},
-               {"MigrRate_P1_to_P2", "0.2"},
-               {"MigrRate_P2_to_P1", "0.1"},
-               {"TauValue", "10"}},
-              100,
-              true},
-        Study{"TwoPopulationsIn16Bits",
-              {{"DoublePopulationMode", "1"},
-               {"ChosenDemographicModel", "24"},
-               {"AllowShortIntForNumberOfIndividuals", "1"},
-               {"GrowthRate_P2", "0.5"},
-               {"MigrationRate_P2", "0.2"},
-               {"MigrRate_P1_to_P2", "0.2"},
-               {"MigrRate_P2_to_P1", "0.1"},
-               {"TauValue", "10"}},
-              100,
-              true}),
+        Study{"TwoPopulationsWithAssimilation", twoPopulations("21", false), 100, true},
+        Study{"TwoPopulationsIn16Bits", twoPopulations("24", true), 100, true}),
     [](const ::testing::TestParamInfo<Study>& info) { return std::string(info.param.name); });
 
 }  // namespace
