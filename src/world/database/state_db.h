@@ -235,8 +235,8 @@ class StateDB {
     return TGenerationRow(*this, t, packedRowForWriting(t));
   }
   // Generation t is complete: a compressed database stores it (packing full blocks). 0 after
-  // logging and a box when the compressed database no longer fits in memory or a write was
-  // refused; always 1 for plain rows.
+  // logging (and a box) when the compressed database no longer fits in memory, or after a
+  // refused write; always 1 for plain rows.
   [[nodiscard]] int commitGeneration(int t);
   // Every generation written: the compressed database packs its last block and logs its size.
   // 0 as for commitGeneration.
