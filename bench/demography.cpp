@@ -11,9 +11,11 @@
 // a scratch directory, exactly as a study would be; the figures cover SimulateWorld (database
 // writes included). Run one scenario per process so that the peak resident memory is that
 // scenario's:
-//   bench_demography A|B|C [warm]
+//   bench_demography A|B|C|D|E [warm] [memory|compressed|auto]
 // With "warm" the database pages are touched before the run, which separates the cost of the
-// simulation from the kernel's first-touch zeroing of the database's memory.
+// simulation from the kernel's first-touch zeroing of the database's memory (plain rows only).
+// The last word chooses where the database keeps its rows (default memory); to compare:
+//   bench_demography A compressed  against  bench_demography A memory
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -26,12 +28,19 @@
 #include <sstream>
 #include <string>
 
+#include "bench_support.h"
 #include "foundation/run_context.h"
 #include "foundation/window_services.h"
 #include "world/demography/simulate_world.h"
 #include "world/landscape/world.h"
 
 namespace {
+
+using orvantis::bench::currentResidentMiB;
+using orvantis::bench::peakResidentMiB;
+using orvantis::bench::processCpuSeconds;
+using orvantis::bench::threadCpuSeconds;
+using orvantis::bench::writeFile;
 
 struct Scenario {
   const char* name;
@@ -57,47 +66,12 @@ constexpr Scenario kScenarios[] = {
     {"E", 200, 1000, 21, false, true, kTwoPopulationSettings},
 };
 
-std::string writeFile(const std::filesystem::path& dir, const std::string& name,
-                      const std::string& content) {
-  const std::filesystem::path p = dir / name;
-  std::ofstream(p) << content;
-  return p.string();
-}
-
-double threadCpuSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
-}
-
-double currentResidentMiB() {
-  long pages = 0;
-  long resident = 0;
-  if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
-    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-    std::fclose(f);
-  }
-  return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) /
-         (1024.0 * 1024.0);
-}
-
-double peakResidentMiB() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
-}
-
-int runScenario(const Scenario& s, bool warm) {
+int runScenario(const Scenario& s, bool warm, orvantis::TDatabaseStorage storage) {
   const std::filesystem::path dir = std::filesystem::temp_directory_path() /
                                     ("orvantis_bench_demography_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
 
-  std::string grid = "ncols " + std::to_string(s.side) + "\nnrows " + std::to_string(s.side) +
-                     "\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value -9999\n";
-  std::string row;
-  for (int c = 0; c < s.side; ++c) row += "1 ";
-  row += "\n";
-  for (int r = 0; r < s.side; ++r) grid += row;
+  std::string grid = orvantis::bench::uniformGrid(s.side, s.side);
   const double centre = s.side / 2 + 0.5;
   std::ostringstream sources;
   sources << (s.twoPopulations ? 2 : 1) << "\ncentre 50 " << centre << " " << centre
@@ -126,9 +100,10 @@ int runScenario(const Scenario& s, bool warm) {
   std::ostringstream randomOutput;
   context.random.setOutput(randomOutput);
   context.random.setFixedSeed(1);
-  int status = 1;
+  int status = 0;
   {
     orvantis::World world(context);
+    world.setDatabaseStorage(storage);
     world.settings().reset();
     world.settings().load(settingsPath.c_str());
     world.settings().fillTables();
@@ -138,7 +113,7 @@ int runScenario(const Scenario& s, bool warm) {
     }
     const double builtPeak = peakResidentMiB();
     const double builtResident = currentResidentMiB();
-    if (warm) {
+    if (warm && !world.database().isCompressed()) {
       // Touch every page of the database first, so that the run measures the simulation with
       // its writes but without the kernel's zeroing of fresh pages.
       orvantis::StateDB& db = world.database();
@@ -148,30 +123,38 @@ int runScenario(const Scenario& s, bool warm) {
     }
     float seconds = 0.0f;
     const double cpuStart = threadCpuSeconds();
+    const double processStart = processCpuSeconds();
     if (orvantis::SimulateWorld(world, seconds) != 1) {
       std::cerr << "SimulateWorld failed; see " << (dir / "bench.log") << "\n";
       return 1;
     }
     const double cpu = threadCpuSeconds() - cpuStart;
+    const double processCpu = processCpuSeconds() - processStart;
     long occupied = 0;
     for (int p = 0; p < world.numberOfPopulations(); ++p) {
       for (const orvantis::State& state : world.states(p)) occupied += state._N_POP > 0;
     }
     const double cellGenerations = static_cast<double>(world.numberOfCells()) * s.endTime;
-    const double rawMiB = static_cast<double>(world.database().rawSizeBytes()) / (1024.0 * 1024.0);
+    const orvantis::StateDB& db = world.database();
+    const double rawMiB = static_cast<double>(db.rawSizeBytes()) / (1024.0 * 1024.0);
+    const double heldMiB = static_cast<double>(db.heldBytes()) / (1024.0 * 1024.0);
     const double peak = peakResidentMiB();
-    const double budget = 1.1 * rawMiB + 64.0;
+    const double budget = 1.1 * heldMiB + 64.0;
     std::printf(
         "scenario %s%s: %d cells x %d generations, model %d, %s database\n"
-        "  SimulateWorld %.3f s wall, %.3f s cpu: %.1f million cell-generations/s (wall), %.1f "
-        "(cpu); %ld cells x populations occupied at the end\n"
+        "  SimulateWorld %.3f s wall, %.3f s cpu (%.3f s with the packing thread): %.1f million "
+        "cell-generations/s (wall), %.1f (cpu); %ld cells x populations occupied at the end\n"
         "  after BuildWorld: resident %.1f MiB, peak %.1f MiB\n"
-        "  database %.1f MiB, peak resident %.1f MiB, budget (1.1 x database + 64 MiB) %.1f MiB"
-        " -> %s\n",
+        "  database %.1f MiB uncompressed, %.1f MiB held (%s, ratio %.1f), peak resident %.1f "
+        "MiB, budget (1.1 x held + 64 MiB) %.1f MiB -> %s\n",
         s.name, warm ? " (database pages touched beforehand)" : "", world.numberOfCells(),
-        s.endTime, s.model, s.shortInt ? "16-bit" : "32-bit", seconds, cpu,
+        s.endTime, s.model, s.shortInt ? "16-bit" : "32-bit", seconds, cpu, processCpu,
         cellGenerations / seconds / 1e6, cellGenerations / cpu / 1e6, occupied, builtResident,
-        builtPeak, rawMiB, peak, budget, peak <= budget ? "within" : "OVER");
+        builtPeak, rawMiB, heldMiB, db.isCompressed() ? "compressed" : "plain",
+        db.isCompressed() ? static_cast<double>(db.rawSizeBytes()) /
+                                static_cast<double>(db.compressedRows()->compressedBytes())
+                          : 1.0,
+        peak, budget, peak <= budget ? "within" : "OVER");
   }
   std::filesystem::remove_all(dir);
   return status;
@@ -180,12 +163,22 @@ int runScenario(const Scenario& s, bool warm) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2 || argc > 3 || (argc == 3 && std::string(argv[2]) != "warm")) {
-    std::cerr << "usage: " << argv[0] << " A|B|C|D|E [warm]\n";
+  bool warm = false;
+  orvantis::TDatabaseStorage storage = orvantis::TDatabaseStorage::Memory;
+  bool usage = argc < 2;
+  for (int i = 2; i < argc && !usage; ++i) {
+    if (std::string(argv[i]) == "warm") {
+      warm = true;
+    } else if (!orvantis::parseStorage(argv[i], storage)) {
+      usage = true;
+    }
+  }
+  if (usage) {
+    std::cerr << "usage: " << argv[0] << " A|B|C|D|E [warm] [memory|compressed|auto]\n";
     return 2;
   }
   for (const Scenario& s : kScenarios) {
-    if (argv[1] == std::string(s.name)) return runScenario(s, argc == 3);
+    if (argv[1] == std::string(s.name)) return runScenario(s, warm, storage);
   }
   std::cerr << "unknown scenario " << argv[1] << "\n";
   return 2;

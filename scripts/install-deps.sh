@@ -4,7 +4,7 @@
 # of its windows.
 set -euo pipefail
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libstb-dev
-  qt6-base-dev qt6-charts-dev qt6-svg-dev fonts-dejavu-core xvfb xauth)
+  qt6-base-dev qt6-charts-dev qt6-svg-dev fonts-dejavu-core xvfb xauth libzstd-dev)
 packages+=(python3-dendropy)  # a test reads the NEXUS tree files with /usr/bin/python3
 missing=()
 for p in "${packages[@]}"; do

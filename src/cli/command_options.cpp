@@ -1,6 +1,7 @@
 #include "cli/command_options.h"
 
 #include <CLI/CLI.hpp>
+#include <map>
 
 namespace orvantis {
 
@@ -13,17 +14,15 @@ std::string splitOverride(const std::string& text, std::pair<std::string, std::s
   out = {text.substr(0, eq), text.substr(eq + 1)};
   return {};
 }
-}  // namespace
 
-std::optional<int> parseCommandLine(int argc, const char* const* argv, TCommandOptions& options) {
-  CLI::App app{"ORVANTIS 3.0: spatially explicit simulation of population expansions", "orvantis"};
+// The options the study workflow and the genetics subcommand share.
+void addCommonOptions(CLI::App& app, TCommandOptions& options, std::vector<std::string>& sets) {
   app.set_version_flag("--version", "ORVANTIS 3.0");
   app.add_option("SETTINGS_FILE", options.settingsFile, "Settings file of the study")->required();
   app.add_option("--seed", options.seed,
                  "Seed of the random generator (0 <= N < 2000000) instead of the clock, so a run "
                  "repeats exactly")
       ->check(CLI::Range(0, 1999999));
-  std::vector<std::string> sets;
   app.add_option("--set", sets,
                  "Store VALUE under KEY after every load of the settings file, as the window's "
                  "typed values do (repeatable)")
@@ -36,6 +35,61 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, TCommandO
   app.add_flag("--quiet", options.quiet, "Do not show progress");
   app.add_flag("--cancel-on-question", options.cancelOnQuestion,
                "Answer every question with Cancel/No instead of OK/Yes");
+  app.add_option("--memory-limit", options.memoryLimit,
+                 "Most memory the demographic database may take, e.g. 8G (K, M, G, T: powers of "
+                 "1024); default: what the system allows")
+      ->type_name("SIZE")
+      ->transform(CLI::AsSizeValue(false));
+}
+
+int parse(CLI::App& app, int argc, const char* const* argv) {
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e);
+    return kUsageError;
+  }
+  return -1;
+}
+
+void storeOverrides(const std::vector<std::string>& sets, TCommandOptions& options) {
+  for (const std::string& text : sets) {
+    std::pair<std::string, std::string> kv;
+    splitOverride(text, kv);
+    options.overrides.push_back(kv);
+  }
+}
+
+std::optional<int> parseGenetics(int argc, const char* const* argv, TCommandOptions& options) {
+  CLI::App app{"ORVANTIS 3.0: genetic simulations over a saved demography", "orvantis genetics"};
+  std::vector<std::string> sets;
+  options.genetics = true;
+  addCommonOptions(app, options, sets);
+  app.add_option("--demography", options.demographyFile,
+                 "Saved demography (written by --save-demography) to run the genetic "
+                 "simulations over; the settings must describe the same world")
+      ->type_name("FILE")
+      ->required();
+  const int status = parse(app, argc, argv);
+  if (status >= 0) return status;
+  storeOverrides(sets, options);
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<int> parseCommandLine(int argc, const char* const* argv, TCommandOptions& options) {
+  if (argc > 1 && std::string(argv[1]) == "genetics") {
+    return parseGenetics(argc - 1, argv + 1, options);
+  }
+  CLI::App app{"ORVANTIS 3.0: spatially explicit simulation of population expansions", "orvantis"};
+  std::vector<std::string> sets;
+  addCommonOptions(app, options, sets);
+  app.footer("Genetic simulations over a saved demography: orvantis genetics --help");
 
   app.add_option("--every", options.every, "Generations between two output maps (default 50)")
       ->check(CLI::PositiveNumber);
@@ -47,22 +101,22 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, TCommandO
       ->type_name("A")
       ->check(CLI::PositiveNumber);
   app.add_flag("--legend", options.legend, "Also save the legend of each bitmap list");
+  app.add_option("--database", options.database,
+                 "Where the demographic database keeps its rows: memory (plain), compressed, or "
+                 "auto (compressed only when the plain rows would not fit in memory; default)")
+      ->type_name("memory|compressed|auto")
+      ->transform(CLI::CheckedTransformer(
+          std::map<std::string, TDatabaseStorage>{{"memory", TDatabaseStorage::Memory},
+                                                  {"compressed", TDatabaseStorage::Compressed},
+                                                  {"auto", TDatabaseStorage::Auto}}));
+  app.add_option("--save-demography", options.saveDemography,
+                 "After the demographic simulation, save the world and its demography to FILE "
+                 "for later genetic simulations (orvantis genetics)")
+      ->type_name("FILE");
 
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::CallForHelp& e) {
-    return app.exit(e);
-  } catch (const CLI::CallForVersion& e) {
-    return app.exit(e);
-  } catch (const CLI::ParseError& e) {
-    app.exit(e);
-    return kUsageError;
-  }
-  for (const std::string& text : sets) {
-    std::pair<std::string, std::string> kv;
-    splitOverride(text, kv);
-    options.overrides.push_back(kv);
-  }
+  const int status = parse(app, argc, argv);
+  if (status >= 0) return status;
+  storeOverrides(sets, options);
   return std::nullopt;
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 // What the orvantis command was asked to do.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "world/database/database_storage.h"
 
 namespace orvantis {
 
@@ -20,12 +23,21 @@ struct TCommandOptions {
   bool gray = false;          // gray instead of colour scales
   std::optional<int> arrows;  // immigration arrows with this aggregation factor
   bool legend = false;        // also save the legend of each bitmap list
+  // The demographic database.
+  TDatabaseStorage database = TDatabaseStorage::Auto;
+  std::uint64_t memoryLimit = 0;  // bytes the database may take, 0 for what the system allows
+  std::string saveDemography;     // file to save the demography to, "" for none
+  // "orvantis genetics": genetic simulations over a saved demography.
+  bool genetics = false;
+  std::string demographyFile;
   // Where the log file lives (the directory current at program start).
   std::string logPath;
 };
 
-// Parses the command line. Returns the exit status to end with when the program must stop now
-// (0 after --help or --version, 2 after a usage error, with CLI11's message already printed).
+// Parses the command line ("orvantis [options] SETTINGS_FILE" or "orvantis genetics
+// --demography FILE [options] SETTINGS_FILE"). Returns the exit status to end with when the
+// program must stop now (0 after --help or --version, 2 after a usage error, with CLI11's message
+// already printed).
 std::optional<int> parseCommandLine(int argc, const char* const* argv, TCommandOptions& options);
 
 }  // namespace orvantis

@@ -27,13 +27,63 @@ TCommandWorkflow::TCommandWorkflow(World& world, const TCommandOptions& options,
       options_(options),
       out_(out) {}
 
+namespace {
+std::string absolutePath(const std::string& path) {
+  if (path.empty()) return path;
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  return error ? path : absolute.string();
+}
+}  // namespace
+
 int TCommandWorkflow::run() {
+  world_.setDatabaseStorage(options_.database);
+  world_.setDatabaseMemoryLimit(options_.memoryLimit);
+  saveDemographyPath_ = absolutePath(options_.saveDemography);
+  demographyPath_ = absolutePath(options_.demographyFile);
+  if (options_.genetics) return runGenetics();
   if (!openSettings()) return 1;
   if (!buildWorld()) return 1;
   if (!simulateDemography()) return 1;
+  if (!saveDemographyPath_.empty() && !saveDemography()) return 1;
   const bool outputsOk = writeOutputs();
   printSummary(outputsOk);
   return outputsOk ? 0 : 1;
+}
+
+bool TCommandWorkflow::saveDemography() {
+  try {
+    return world_.saveDemography(saveDemographyPath_) == 1;
+  } catch (const TException& e) {
+    reportCommandException(context_.log, out_, context_.window, kSimulatingPrefix, e);
+    return false;
+  }
+}
+
+int TCommandWorkflow::runGenetics() {
+  if (!openSettings()) return 1;
+  context_.log << "Loading saved demography ..." << std::endl;
+  if (world_.loadSavedDemography(demographyPath_) == 0) return 1;
+  try {
+    if (world_.checkSettingsMatchSavedDemography() == 0) return 1;
+  } catch (const TException& e) {
+    reportCommandException(context_.log, out_, context_.window, kLoadingPrefix, e);
+    return 1;
+  }
+  const StateDB& db = world_.database();
+  out_ << "Demography: " << world_.ncols() << " x " << world_.nrows() << " cells, "
+       << world_.numberOfCells() << " active, generations 0 to " << db.endTime() << ", "
+       << db.numberOfPopulations() << " population(s), from " << demographyPath_ << "\n";
+  out_ << "The settings describe the world of the saved demography.\n";
+  const char* notAvailable = "genetic simulations not available in this build";
+  context_.log << "ERROR: {orvantis genetics} [" << notAvailable << "]" << std::endl;
+  context_.window.messageBox(
+      "Genetic simulations are not available in this build: the saved "
+      "demography and the settings were checked, nothing was simulated.",
+      "ERROR: genetics");
+  if (!options_.logPath.empty()) out_ << "Log: " << options_.logPath << '\n';
+  out_ << std::flush;
+  return 1;
 }
 
 void TCommandWorkflow::applyOverrides() {
@@ -160,6 +210,17 @@ void TCommandWorkflow::printSummary(bool outputsOk) const {
        << world_.numberOfCells() << " active\n";
   out_ << "Simulated " << settings_.intParameter(IntParam::EndTime) << " generations in "
        << std::fixed << std::setprecision(2) << simulationSeconds_ << std::defaultfloat << " s\n";
+  const StateDB& db = world_.database();
+  if (db.isCompressed()) {
+    const std::uint64_t packed = db.compressedRows()->compressedBytes();
+    out_ << "Database: compressed, " << packed << " bytes (" << std::fixed << std::setprecision(1)
+         << (packed > 0 ? static_cast<double>(db.rawSizeBytes()) / static_cast<double>(packed)
+                        : 0.0)
+         << " times smaller than uncompressed)" << std::defaultfloat << "\n";
+  } else {
+    out_ << "Database: in memory, " << db.heldBytes() << " bytes\n";
+  }
+  if (!saveDemographyPath_.empty()) out_ << "Demography saved to " << saveDemographyPath_ << "\n";
   out_ << "Outputs in " << here.string() << ":";
   bool any = false;
   for (const char* folder : {"bmp", "ascii"}) {

@@ -17,6 +17,11 @@ class TCommandWorkflow {
   int run();
 
  private:
+  // "orvantis genetics": opens the settings, loads the saved demography and checks that the
+  // settings describe its world.
+  int runGenetics();
+  // Saves the demography to the --save-demography file.
+  bool saveDemography();
   // "Open Settings...": reset, load, fillTables, and the settings' directory becomes current.
   bool openSettings();
   // "Build World": reset, load, the --set values, fillTables, BuildWorld.
@@ -37,6 +42,10 @@ class TCommandWorkflow {
   const TCommandOptions& options_;
   std::ostream& out_;
   float simulationSeconds_ = 0.0f;
+  // The files named on the command line, made absolute before the settings' directory becomes
+  // the current one.
+  std::string saveDemographyPath_;
+  std::string demographyPath_;
 };
 
 }  // namespace orvantis

@@ -1,60 +1,19 @@
 // Runs the orvantis program as a user would and checks its exit status, output and log.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <regex>
-#include <sstream>
 #include <string>
 
-#include "support/scratch_dir.h"
+#include "cli/command_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct RunResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-// The log with every duration masked, for comparing two runs.
-std::string withoutDurations(const std::string& log) {
-  static const std::regex duration(R"(([Dd]uration[^:]*: )[0-9.e+-]+)");
-  return std::regex_replace(log, duration, "$1#");
-}
-
-class CommandTest : public ::testing::Test {
- protected:
-  CommandTest() { fs::create_directories(at("study")); }
-
-  fs::path at(const std::string& name) const { return dir_.path(name); }
-  // Runs the program from the scratch directory (where its log lands) with the given arguments.
-  RunResult run(const std::string& args) {
-    const std::string cmd = "cd '" + dir_.path("") + "' && '" + ORVANTIS_EXE + "' " + args +
-                            " >out.txt 2>err.txt < /dev/null";
-    const int raw = std::system(cmd.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, dir_.read("out.txt"), dir_.read("err.txt")};
-  }
-  std::string log() { return dir_.read("orvantis3_beta_win.log"); }
-  std::string densityMap() { return dir_.read("study/ascii/density_g80.asc"); }
-
-  // A copy of the bundled example study in study/, without any earlier outputs.
-  void copyExampleStudy() {
-    const fs::path example = fs::path(ORVANTIS_SOURCE_DIR) / "examples" / "expansion";
-    for (const auto& entry : fs::directory_iterator(example)) {
-      if (entry.is_regular_file() && entry.path().extension() != ".log") {
-        fs::copy_file(entry.path(), at("study") / entry.path().filename());
-      }
-    }
-  }
-
-  orvantis::testing::ScratchDir dir_;
-};
+using orvantis::testing::CommandTest;
+using orvantis::testing::RunResult;
+using orvantis::testing::withoutDurations;
 
 TEST_F(CommandTest, VersionAndUsage) {
   EXPECT_EQ(run("--version").out, "ORVANTIS 3.0\n");

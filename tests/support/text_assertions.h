@@ -21,6 +21,13 @@ std::string thrownMessage(F&& f) {
   return "no exception";
 }
 
+// How many times `what` occurs in `text`, overlapping occurrences included.
+inline int countOccurrences(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
 inline ::testing::AssertionResult textContains(const char* textExpr, const char* partExpr,
                                                const std::string& text, const std::string& part) {
   if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();

@@ -7,10 +7,12 @@
 // is one array index. Views come from a TDemographyReader, one per genetic run, so a reader that
 // has to unpack rows (a compressed or file-backed database) keeps its buffers to itself and runs
 // in parallel with other readers over the same database. Rows are cheapest asked for in
-// descending order.
+// descending order: a compressed database decodes each block of a few generations once.
 
 #include <cstdint>
+#include <memory>
 
+#include "world/database/block_cache.h"
 #include "world/database/layout.h"
 #include "world/database/ldd_lists.h"
 
@@ -57,24 +59,41 @@ class TGenerationView {
   int t_ = -1;
 };
 
-// Serves generation views of one database to one genetic run. A view stays valid until the
-// reader is asked for a row two generations away from it (so a step may hold the rows of g and
-// g - 1 together), and never outlives the reader or the database's allocation.
+// Serves generation views of one database to one genetic run. The views of the two rows asked
+// for last stay valid together (so a step may hold the rows of g and g - 1 together); a view
+// never outlives the reader, the database's allocation or a new run's writes. Readers of one
+// database share nothing they write, so each may serve a thread of its own once the forward run
+// has finished.
 class TDemographyReader {
  public:
-  explicit TDemographyReader(const StateDB& db) : db_(&db) {}
+  explicit TDemographyReader(const StateDB& db);
+  ~TDemographyReader();
   TDemographyReader(const TDemographyReader&) = delete;
   TDemographyReader& operator=(const TDemographyReader&) = delete;
 
-  // Generation t, 0 <= t <= EndTime.
+  // Generation t, 0 <= t <= EndTime. An invalid view (valid() false) when the row cannot be
+  // decoded: a damaged saved demography, or memory refused for the reader's cache.
   TGenerationView row(int t);
-  // One value anywhere in the history (reading the sample file, checks outside the walk).
-  int get_N(int cellIndex, int p, int t) { return row(t).get_N(cellIndex, p); }
+  // One value anywhere in the history (reading the sample file, checks outside the walk); 0 for
+  // a row that cannot be decoded.
+  int get_N(int cellIndex, int p, int t) {
+    const TGenerationView view = row(t);
+    return view.valid() ? view.get_N(cellIndex, p) : 0;
+  }
+  // True once a row could not be decoded.
+  bool failed() const { return failed_; }
+  // Memory the reader may hold for decoded rows.
+  std::uint64_t cacheBytes() const;
 
   const StateDB& database() const { return *db_; }
 
  private:
+  TGenerationView packedRow(int t);
+
   const StateDB* db_;
+  std::unique_ptr<TRowBlockCache> cache_;  // compressed databases only
+  std::uint64_t cacheStamp_ = 0;           // the database's allocation the cache was made for
+  bool failed_ = false;
 };
 
 }  // namespace orvantis

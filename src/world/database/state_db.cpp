@@ -85,6 +85,14 @@ void StateDB::releaseSeries() {
   shorts_ = nullptr;
   layout_ = TDbLayout();
   ldd_.reset(0, 0, 1);
+  ownCache_.reset();
+  packed_.reset();
+  savedOwner_.reset();
+  decodeFailureLogged_ = false;
+  writeRefused_ = false;
+  runFinished_ = false;
+  nextRoomCheck_ = 0;
+  ++allocationStamp_;
 }
 
 int StateDB::AllocateStateDBMemory(int endTime, int populations, bool shortInt) {
@@ -99,11 +107,24 @@ int StateDB::AllocateStateDBMemory(int endTime, int populations, bool shortInt) 
                  << endTime << " of " << populations << " population(s)]" << std::endl;
     return 0;
   }
+  allocatedStorage_ = requestedStorage_;
   const int cells = entries_.count();
   std::uint64_t bytes = 0;
   const bool fits = requiredBytes(cells, endTime, populations, shortInt, bytes);
   const std::uint64_t available = std::min(availableMemoryBytes(), ceiling_);
-  if (!fits || bytes > available || bytes > std::numeric_limits<std::size_t>::max()) {
+  const bool plainFits =
+      fits && bytes <= available && bytes <= std::numeric_limits<std::size_t>::max();
+  if (requestedStorage_ == TDatabaseStorage::Compressed ||
+      (requestedStorage_ == TDatabaseStorage::Auto && !plainFits)) {
+    if (requestedStorage_ == TDatabaseStorage::Auto) {
+      context_.log << "The demographic database would need "
+                   << (fits ? std::to_string(bytes) : std::string("more than 18446744073709551615"))
+                   << " bytes uncompressed but only " << available
+                   << " bytes are available: it is kept compressed" << std::endl;
+    }
+    return allocatePacked(endTime, populations, shortInt, available);
+  }
+  if (!plainFits) {
     reportAllocationFailure(bytes, !fits, available, endTime, populations, shortInt);
     return 0;
   }
@@ -129,9 +150,9 @@ void StateDB::reportAllocationFailure(std::uint64_t bytes, bool overflow, std::u
                                       int endTime, int populations, bool shortInt) {
   const std::string needed =
       overflow ? std::string("more than 18446744073709551615") : std::to_string(bytes);
-  const std::string hint = shortInt ? "shorten the run (EndTime)"
-                                    : "set AllowShortIntForNumberOfIndividuals=1 or shorten "
-                                      "the run (EndTime)";
+  const std::string hint = shortInt ? "use the compressed database or shorten the run (EndTime)"
+                                    : "set AllowShortIntForNumberOfIndividuals=1, use the "
+                                      "compressed database or shorten the run (EndTime)";
   context_.log << "ERROR{TimeStoFull::AllocateTimeStoFullMemory}: Cannot allocate memory!"
                << std::endl;
   context_.log << "\tThe demographic database needs " << needed << " bytes (" << entries_.count()
@@ -147,7 +168,19 @@ void StateDB::reportAllocationFailure(std::uint64_t bytes, bool overflow, std::u
 }
 
 std::uint64_t StateDB::rawSizeBytes() const {
-  return blockBytes_ + ldd_.bytesHeld();
+  std::uint64_t bytes = blockBytes_;
+  if (packed_ != nullptr) {
+    requiredBytes(layout_.numCells, layout_.endTime, layout_.numPopulations, layout_.shortInt,
+                  bytes);
+  }
+  return bytes + ldd_.bytesHeld();
+}
+
+std::uint64_t StateDB::heldBytes() const {
+  if (packed_ == nullptr) return blockBytes_ + ldd_.bytesHeld();
+  // The database's own cache counts from the start: the report and the outputs need it.
+  return packed_->heldBytes() + ldd_.bytesHeld() +
+         TRowBlockCache::bytesFor(packed_->shape(), packed_->rowsPerBlock());
 }
 
 int StateDB::beginRun(bool longDistanceDispersal) {
@@ -155,8 +188,20 @@ int StateDB::beginRun(bool longDistanceDispersal) {
   saturationWarned_ = false;
   lddFailureLogged_ = false;
   lddReserveFailed_ = false;
+  runFinished_ = false;
+  if (isReadOnly()) {
+    context_.log << "ERROR{StateDB::beginRun}: [the demographic database was loaded from a saved "
+                    "demography and cannot be written: please build the world again]"
+                 << std::endl;
+    return 0;
+  }
   // Lists left by an earlier run would add their migrants to this run's.
   ldd_.clear();
+  if (packed_ != nullptr) {
+    packed_->clear();
+    writeRefused_ = false;
+    nextRoomCheck_ = 0;
+  }
   if (longDistanceDispersal && isAllocated()) return reserveLDDLists();
   return 1;
 }
@@ -167,7 +212,8 @@ int StateDB::reserveLDDLists() {
   const bool fits = ldd_.indexBytes(bytes);
   std::uint64_t available = availableMemoryBytes();
   if (ceiling_ != kUnlimitedBytes) {
-    available = std::min(available, ceiling_ > blockBytes_ ? ceiling_ - blockBytes_ : 0);
+    const std::uint64_t held = heldBytes();
+    available = std::min(available, ceiling_ > held ? ceiling_ - held : 0);
   }
   if (fits && bytes <= available && ldd_.allocateIndex()) return 1;
   lddReserveFailed_ = true;
@@ -193,7 +239,15 @@ int StateDB::add_LDDMigrants(int targetCell, int p, int t, int sourceCell, int c
     return 0;
   }
   if (!ldd_.hasIndex() && (lddReserveFailed_ || reserveLDDLists() == 0)) return 0;
-  if (ldd_.add(t, targetCell, p, sourceCell, count) == TLDDStore::AddResult::Added) return 1;
+  const TLDDStore::AddResult added = ldd_.add(t, targetCell, p, sourceCell, count);
+  if (added == TLDDStore::AddResult::Added) return 1;
+  if (added == TLDDStore::AddResult::OutOfOrder || isReadOnly()) {
+    context_.log << "ERROR{StateDB::add_LDDMigrants}: [generation " << t
+                 << " of the compressed demographic database is already stored: its "
+                    "long-distance arrivals cannot change]"
+                 << std::endl;
+    return 0;
+  }
   if (!lddFailureLogged_) {
     lddFailureLogged_ = true;
     context_.log << "ERROR{StateDB::add_LDDMigrants}: [unable to allocate memory for the "
@@ -223,12 +277,15 @@ int StateDB::flowRecordSlotOrLog(int i, int j, bool set) const {
 int StateDB::get_migrBetweenDemes(int cellIndex, int i, int j, int t) const {
   const int slot = flowRecordSlotOrLog(i, j, false);
   if (slot < 0) return 0;
-  return load(index(t, cellIndex, slot));
+  return valueAt(t, cellIndex, slot);
 }
 
 TimeStoFull StateDB::series(int cellIndex, int slot) const {
   if (!isAllocated() || layout_.numCells == 0) return TimeStoFull();
   assert(cellIndex >= 0 && cellIndex < layout_.numCells && slot >= 0 && slot < layout_.slots);
+  if (packed_ != nullptr) {
+    return TimeStoFull(*this, cellIndex, slot, layout_.generations(), layout_.shortInt);
+  }
   const std::ptrdiff_t first = layout_.recordStart(0, cellIndex) + slot;
   const void* base = layout_.shortInt ? static_cast<const void*>(shorts_ + first)
                                       : static_cast<const void*>(ints_ + first);

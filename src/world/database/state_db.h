@@ -5,23 +5,34 @@
 // The demographic database: for every cell, population and generation 0..EndTime, the size, the
 // arrivals from each neighbour, the long-distance arrivals and the flows between populations.
 //
-// Storage is one generation-major block (see layout.h) of 32-bit values, or 16-bit values when
-// AllowShortIntForNumberOfIndividuals is 1. StateOfDemes (one per cell), StatesOfCell (one
-// population of a cell) and TimeStoFull (one series) are views into it. Every query is one
-// array index.
+// The values form generation-major rows (see layout.h) of 32-bit values, or 16-bit values when
+// AllowShortIntForNumberOfIndividuals is 1. The rows live either in one plain block, where every
+// query is one array index, or compressed (compressed_rows.h): the forward loop then writes each
+// generation into an uncompressed row that is packed with the block of generations it belongs
+// to, and a query of a packed row decodes its block into a cache (block_cache.h). The
+// database's own queries share one such cache and serve the window's thread; the backward walk
+// reads through a TDemographyReader of its own. A compressed database may also be served,
+// read-only, from a saved demography. StateOfDemes (one per cell), StatesOfCell (one population
+// of a cell) and TimeStoFull (one series) are views.
 //
 // Writing: the forward loop takes a TGenerationRow for the generation it computes and writes
-// sizes, arrivals (recordMigrants uses the neighbour table given by setNeighbours) and flows.
+// sizes, arrivals (recordMigrants uses the neighbour table given by setNeighbours) and flows,
+// then commits the generation. A compressed database takes the generations in ascending order;
+// writing a generation already committed is refused (logged) and lost.
 // Views and long-distance lists must not be kept across AllocateStateDBMemory.
 
 #include <cassert>
 #include <cstdint>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "foundation/arrays.h"
 #include "foundation/run_context.h"
+#include "world/database/block_cache.h"
+#include "world/database/compressed_rows.h"
+#include "world/database/database_storage.h"
 #include "world/database/generation_view.h"
 #include "world/database/layout.h"
 #include "world/database/ldd_lists.h"
@@ -123,10 +134,10 @@ class TGenerationRow {
 
  private:
   friend class StateDB;
-  TGenerationRow(StateDB& db, int t, std::ptrdiff_t rowStart)
-      : db_(&db), rowStart_(rowStart), t_(t) {}
+  TGenerationRow(StateDB& db, int t, void* row) : db_(&db), row_(row), t_(t) {}
+  void store(int cellIndex, int slot, int value);
   StateDB* db_;
-  std::ptrdiff_t rowStart_;
+  void* row_;  // the first value of generation t
   int t_;
 };
 
@@ -164,17 +175,45 @@ class StateDB {
                             std::uint64_t& bytes);
   // An upper bound on the database's memory, below whatever the system allows.
   void setMemoryCeiling(std::uint64_t bytes) { ceiling_ = bytes; }
-  // Allocates generations 0..endTime of every entry, all 0, replacing any earlier allocation.
-  // Refuses (logs, shows a box, returns 0) when the size exceeds the memory available to the
-  // process; 1 on success.
+  std::uint64_t memoryCeiling() const { return ceiling_; }
+  // Where the next allocation keeps the rows (default: auto).
+  void setStorage(TDatabaseStorage storage) { requestedStorage_ = storage; }
+  TDatabaseStorage requestedStorage() const { return requestedStorage_; }
+  // True when another storage was requested since the rows were allocated.
+  bool storageChanged() const { return allocatedStorage_ != requestedStorage_; }
+  // Without a thread of their own, compressed blocks are packed in the forward loop's thread.
+  void setBackgroundPacking(bool background) { backgroundPacking_ = background; }
+  // Allocates generations 0..endTime of every entry, all 0, replacing any earlier allocation,
+  // plainly or compressed as requested (auto: compressed when the plain rows would not fit,
+  // which one log line says). Refuses (logs, shows a box, returns 0) when the plain rows, or the
+  // compressed database's buffers, exceed the memory available to the process; 1 on success.
   int AllocateStateDBMemory(int endTime, int populations, bool shortInt);
   bool isAllocated() const { return layout_.endTime >= 0; }
   int endTime() const { return layout_.endTime; }
   int numberOfPopulations() const { return layout_.numPopulations; }
   bool isShortInt() const { return layout_.shortInt; }
   const TDbLayout& layout() const { return layout_; }
-  // Bytes of the series block plus the long-distance index and pool.
+  // Changes with every allocation, so that readers made for earlier rows start afresh.
+  std::uint64_t allocationStamp() const { return allocationStamp_; }
+  // Whether the rows are kept compressed, and whether they are served from a saved file.
+  bool isCompressed() const { return packed_ != nullptr; }
+  bool isReadOnly() const { return packed_ != nullptr && packed_->readOnly(); }
+  // The compressed rows (null for plain rows).
+  const TCompressedRows* compressedRows() const { return packed_.get(); }
+  // Bytes of the plain series plus the long-distance index and pool: what the database takes
+  // uncompressed.
   std::uint64_t rawSizeBytes() const;
+  // Bytes the database holds now: the plain series, or the packed blocks and the buffers of the
+  // compressed rows, plus the long-distance lists.
+  std::uint64_t heldBytes() const;
+
+  // Serves a saved demography, read-only: generations 0..endTime packed in `blocks` of
+  // `rowsPerBlock` rows and sealed long-distance lists (when `ldd` is given), all in memory that
+  // `owner` keeps alive. The entries and neighbours must be set; 0 after logging when the shape
+  // does not fit them.
+  int adoptSaved(int endTime, int populations, bool shortInt, int rowsPerBlock,
+                 std::vector<TBlockRef> blocks, const TLDDSealedLists* ldd,
+                 std::shared_ptr<const void> owner);
 
   // --- A run of the demographic simulation ---
 
@@ -185,10 +224,26 @@ class StateDB {
   // Values clamped to the 16-bit range since the start of the run.
   long saturatedValues() const { return saturated_; }
 
+  // The writer of generation t. Compressed: a later generation than the one being written
+  // commits the earlier ones; an earlier one is refused (logged once, writes lost, the next
+  // commit fails).
   TGenerationRow generationRow(int t) {
     assert(isAllocated() && t >= 0 && t <= layout_.endTime);
-    return TGenerationRow(*this, t, static_cast<std::ptrdiff_t>(t) * layout_.stride);
+    if (packed_ == nullptr) [[likely]] {
+      return TGenerationRow(*this, t, rawRow(t));
+    }
+    return TGenerationRow(*this, t, packedRowForWriting(t));
   }
+  // Generation t is complete: a compressed database stores it (packing full blocks). 0 after
+  // logging (and a box) when the compressed database no longer fits in memory, or after a
+  // refused write; always 1 for plain rows.
+  [[nodiscard]] int commitGeneration(int t);
+  // Every generation written: the compressed database packs its last block and logs its size.
+  // 0 as for commitGeneration.
+  [[nodiscard]] int finishRun();
+  // True after finishRun succeeded, until the next run or allocation (and for a saved
+  // demography).
+  bool runFinished() const { return runFinished_; }
   void set_N(int cellIndex, int p, int t, int n) { generationRow(t).set_N(cellIndex, p, n); }
   void recordMigrants(int t, int cellIndex, int p, int toNorth, int toSouth, int toEast,
                       int toWest) {
@@ -201,10 +256,10 @@ class StateDB {
   // --- Queries (t = 0..EndTime) ---
 
   int get_N(int cellIndex, int p, int t) const {
-    return load(index(t, cellIndex, TDbLayout::seriesSlot(p, kSizeSeries)));
+    return valueAt(t, cellIndex, TDbLayout::seriesSlot(p, kSizeSeries));
   }
   int get_migrFromNeighbour(int cellIndex, int p, FromSide side, int t) const {
-    return load(index(t, cellIndex, TDbLayout::seriesSlot(p, arrivalSeries(side))));
+    return valueAt(t, cellIndex, TDbLayout::seriesSlot(p, arrivalSeries(side)));
   }
   int get_migrFromNeighbour(int cellIndex, int p, TDirection from, int t) const {
     return get_migrFromNeighbour(cellIndex, p, fromSide(from), t);
@@ -216,16 +271,26 @@ class StateDB {
   int get_migrBetweenDemes(int cellIndex, int i, int j, int t) const;
 
   // Generation t of every cell, read-only (the backward walk reads through TDemographyReader).
+  // Compressed: valid until the database's next query or write.
   TGenerationView view(int t) const {
     assert(isAllocated() && t >= 0 && t <= layout_.endTime);
-    const std::ptrdiff_t start = static_cast<std::ptrdiff_t>(t) * layout_.stride;
-    const void* row = layout_.shortInt ? static_cast<const void*>(shorts_ + start)
-                                       : static_cast<const void*>(ints_ + start);
-    return TGenerationView(row, &layout_, &ldd_, t);
+    return TGenerationView(packed_ == nullptr ? rawRow(t) : ownPackedRow(t), &layout_, &ldd_, t);
   }
+  // The long-distance lists, for the views of readers.
+  const TLDDStore& lddLists() const { return ldd_; }
+  // Plain rows t, t + 1, ... follow one another from here; null for compressed rows.
+  const void* plainRows(int t) const { return packed_ == nullptr ? rawRow(t) : nullptr; }
 
   // The series in record slot `slot` of a cell, over all generations.
   TimeStoFull series(int cellIndex, int slot) const;
+  // One value of record slot `slot` (any series or flow).
+  int valueAt(int t, int cellIndex, int slot) const {
+    assert(isAllocated() && t >= 0 && t <= layout_.endTime);
+    assert(cellIndex >= 0 && cellIndex < layout_.numCells);
+    assert(slot >= 0 && slot < layout_.slots);
+    const void* row = packed_ == nullptr ? rawRow(t) : ownPackedRow(t);
+    return load(row, static_cast<std::ptrdiff_t>(cellIndex) * layout_.slots + slot);
+  }
 
   // --- Checks ---
 
@@ -243,23 +308,33 @@ class StateDB {
   friend class TGenerationRow;
   friend class StateOfDemes;
 
-  std::ptrdiff_t index(int t, int cellIndex, int slot) const {
-    assert(isAllocated() && t >= 0 && t <= layout_.endTime);
-    assert(cellIndex >= 0 && cellIndex < layout_.numCells);
-    assert(slot >= 0 && slot < layout_.slots);
-    return layout_.recordStart(t, cellIndex) + slot;
+  // The first value of plain row t.
+  void* rawRow(int t) const {
+    const std::ptrdiff_t start = static_cast<std::ptrdiff_t>(t) * layout_.stride;
+    return layout_.shortInt ? static_cast<void*>(shorts_ + start)
+                            : static_cast<void*>(ints_ + start);
   }
-  int load(std::ptrdiff_t i) const { return layout_.shortInt ? shorts_[i] : ints_[i]; }
-  void store(std::ptrdiff_t i, int value, int t, int cellIndex, int slot) {
+  int load(const void* row, std::ptrdiff_t i) const {
+    return layout_.shortInt ? static_cast<const std::int16_t*>(row)[i]
+                            : static_cast<const std::int32_t*>(row)[i];
+  }
+  void store(void* row, std::ptrdiff_t i, int value, int t, int cellIndex, int slot) {
     if (layout_.shortInt) {
       if (value > INT16_MAX || value < INT16_MIN) [[unlikely]] {
         value = saturate(value, t, cellIndex, slot);
       }
-      shorts_[i] = static_cast<std::int16_t>(value);
+      static_cast<std::int16_t*>(row)[i] = static_cast<std::int16_t>(value);
     } else {
-      ints_[i] = value;
+      static_cast<std::int32_t*>(row)[i] = value;
     }
   }
+  // Compressed rows: the row to write generation t into, and the row of generation t as the
+  // database's own queries read it (zeros, logged once, when its block cannot be decoded).
+  void* packedRowForWriting(int t);
+  const void* ownPackedRow(int t) const;
+  int allocatePacked(int endTime, int populations, bool shortInt, std::uint64_t available);
+  int reportPackFailure(TCompressedRows::Status status, int t);
+  bool roomForPackedRows(int t);
   // Clamps to the 16-bit range; the first clamp of a run is logged with its place.
   int saturate(int value, int t, int cellIndex, int slot);
   std::string describeSlot(int slot) const;
@@ -279,6 +354,18 @@ class StateDB {
   std::vector<std::int32_t> neighbours_;  // 4 per cell in FromSide order, −1 = none
 
   TDbLayout layout_;
+  TDatabaseStorage requestedStorage_ = TDatabaseStorage::Auto;
+  TDatabaseStorage allocatedStorage_ = TDatabaseStorage::Auto;  // requested at the allocation
+  bool backgroundPacking_ = true;
+  std::unique_ptr<TCompressedRows> packed_;           // compressed rows; null for the plain block
+  mutable std::unique_ptr<TRowBlockCache> ownCache_;  // decoded blocks of the own queries
+  mutable bool decodeFailureLogged_ = false;
+  std::shared_ptr<const void> savedOwner_;  // keeps a saved demography's memory alive
+  std::uint64_t nextRoomCheck_ = 0;         // compressed bytes at which to ask the system again
+  bool writeRefused_ = false;
+  bool runFinished_ = false;
+  std::uint64_t allocationStamp_ =
+      0;  // a write was refused since the run began: the next commit fails
   TZeroedBlock block_;
   std::uint64_t blockBytes_ = 0;
   std::int32_t* ints_ = nullptr;
@@ -329,15 +416,15 @@ inline void StateOfDemes::set_migrBetweenDemes(int i, int j, int value, int t) {
   db_.generationRow(t).set_migrBetweenDemes(cellIndex_, i, j, value);
 }
 
-inline void TGenerationRow::set_N(int cellIndex, int p, int n) {
-  const int slot = TDbLayout::seriesSlot(p, kSizeSeries);
-  db_->store(rowStart_ + static_cast<std::ptrdiff_t>(cellIndex) * db_->layout_.slots + slot, n, t_,
+inline void TGenerationRow::store(int cellIndex, int slot, int value) {
+  db_->store(row_, static_cast<std::ptrdiff_t>(cellIndex) * db_->layout_.slots + slot, value, t_,
              cellIndex, slot);
 }
+inline void TGenerationRow::set_N(int cellIndex, int p, int n) {
+  store(cellIndex, TDbLayout::seriesSlot(p, kSizeSeries), n);
+}
 inline void TGenerationRow::setArrival(int cellIndex, int p, FromSide side, int n) {
-  const int slot = TDbLayout::seriesSlot(p, arrivalSeries(side));
-  db_->store(rowStart_ + static_cast<std::ptrdiff_t>(cellIndex) * db_->layout_.slots + slot, n, t_,
-             cellIndex, slot);
+  store(cellIndex, TDbLayout::seriesSlot(p, arrivalSeries(side)), n);
 }
 inline void TGenerationRow::recordMigrants(int cellIndex, int p, int toNorth, int toSouth,
                                            int toEast, int toWest) {
@@ -350,8 +437,7 @@ inline void TGenerationRow::recordMigrants(int cellIndex, int p, int toNorth, in
 inline void TGenerationRow::set_migrBetweenDemes(int cellIndex, int i, int j, int value) {
   const int slot = db_->flowRecordSlotOrLog(i, j, true);
   if (slot < 0) return;
-  db_->store(rowStart_ + static_cast<std::ptrdiff_t>(cellIndex) * db_->layout_.slots + slot, value,
-             t_, cellIndex, slot);
+  store(cellIndex, slot, value);
 }
 
 }  // namespace orvantis
@@ -359,7 +445,8 @@ inline void TGenerationRow::set_migrBetweenDemes(int cellIndex, int i, int j, in
 namespace orvantis {
 
 inline TGenerationView TDemographyReader::row(int t) {
-  return db_->view(t);
+  if (!db_->isCompressed()) return db_->view(t);
+  return packedRow(t);
 }
 
 }  // namespace orvantis

@@ -58,10 +58,11 @@ bool StateDB::verify(std::string* problem) const {
 bool StateDB::verifyValues(std::string& problem) const {
   const int seriesSlots = layout_.numPopulations * kSeriesPerPopulation;
   for (int t = 0; t < layout_.generations(); ++t) {
+    const void* row = packed_ == nullptr ? rawRow(t) : ownPackedRow(t);
     for (int c = 0; c < layout_.numCells; ++c) {
-      const std::ptrdiff_t record = layout_.recordStart(t, c);
+      const std::ptrdiff_t record = static_cast<std::ptrdiff_t>(c) * layout_.slots;
       for (int slot = 0; slot < layout_.slots; ++slot) {
-        const int value = load(record + slot);
+        const int value = load(row, record + slot);
         if (value < 0) {
           problem = "negative " + describeSlot(slot) + at(c, t);
           return false;

@@ -18,16 +18,25 @@
 
 namespace orvantis {
 
+class StateDB;
+// Value of record slot `slot` of a cell at generation t (state_db.h), for series whose rows are
+// kept compressed.
+int storedValue(const StateDB& db, int t, int cellIndex, int slot);
+
 class TimeStoFull {
  public:
   TimeStoFull() = default;
   // `base` points at generation 0; entry t lies t·stride elements further.
   TimeStoFull(const void* base, std::ptrdiff_t stride, int count, bool shortInt)
       : base_(base), stride_(stride), count_(count), short_(shortInt) {}
+  // A series of a compressed database: each entry is a query of the database.
+  TimeStoFull(const StateDB& db, int cellIndex, int slot, int count, bool shortInt)
+      : db_(&db), cell_(cellIndex), slot_(slot), count_(count), short_(shortInt) {}
 
   int operator[](int t) const { return get(t); }
   int get(int t) const {
     assert(t >= 0 && t < count_);
+    if (base_ == nullptr) return storedValue(*db_, t, cell_, slot_);
     const std::ptrdiff_t i = static_cast<std::ptrdiff_t>(t) * stride_;
     return short_ ? static_cast<const std::int16_t*>(base_)[i]
                   : static_cast<const std::int32_t*>(base_)[i];
@@ -39,6 +48,9 @@ class TimeStoFull {
  private:
   const void* base_ = nullptr;
   std::ptrdiff_t stride_ = 0;
+  const StateDB* db_ = nullptr;
+  int cell_ = 0;
+  int slot_ = 0;
   int count_ = 0;
   bool short_ = false;
 };

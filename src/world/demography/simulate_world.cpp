@@ -53,7 +53,8 @@ int prepareDatabase(World& world, bool repeated, int endTime) {
   const int populations = world.numberOfPopulations();
   const bool shortInt = StateDB::shortIntRequested(world.settings());
   if (repeated || !db.isAllocated() || db.endTime() != endTime ||
-      db.numberOfPopulations() != populations || db.isShortInt() != shortInt) {
+      db.numberOfPopulations() != populations || db.isShortInt() != shortInt ||
+      db.storageChanged()) {
     return db.AllocateStateDBMemory(endTime, populations, shortInt);
   }
   return 1;
@@ -90,6 +91,12 @@ int SimulateWorld(World& world, float& seconds, TEnvironmentDynamics* environmen
     return 0;
   }
   if (!statesMatchCells(world, context.log)) return 0;
+  if (world.holdsSavedDemography()) {
+    context.log << "ERROR: {World::SimulateWorld()} [the world was loaded from a saved demography; "
+                   "please build the world again]"
+                << std::endl;
+    return 0;
+  }
 
   // Every run starts from the initial state. The freshly-built flag is cleared as soon as a run
   // starts, so that a run that failed half-way is not taken for an untouched world.
@@ -106,6 +113,7 @@ int SimulateWorld(World& world, float& seconds, TEnvironmentDynamics* environmen
   sortSources(world);
   int introduced = CheckSource(world, 0);
   writeGenerationZero(world, modelId);
+  if (!world.database().commitGeneration(0)) return 0;
 
   bool coastAdaptationOver = false;
   const auto start = std::chrono::steady_clock::now();
@@ -136,6 +144,7 @@ int SimulateWorld(World& world, float& seconds, TEnvironmentDynamics* environmen
 
   for (;;) {
     if (context.generation >= endTime) {
+      if (!world.database().finishRun()) return 0;
       seconds = static_cast<float>(millisecondsSince(start) * 0.001);
       context.window.progress({std::string(kProgressLabel) + ": " +
                                    std::to_string(static_cast<long>(seconds)) + " sec.",
@@ -179,6 +188,7 @@ int SimulateWorld(World& world, float& seconds, TEnvironmentDynamics* environmen
         engine.populationsChanged();
       }
     }
+    if (!world.database().commitGeneration(context.generation)) return 0;
   }
 }
 

@@ -7,6 +7,19 @@ namespace orvantis {
 
 void World::replaceDatabase() {
   database_ = std::make_unique<StateDB>(context_, nrows_, ncols_, this);
+  database_->setStorage(storage_);
+  database_->setMemoryCeiling(memoryLimit_ == 0 ? UINT64_MAX : memoryLimit_);
+  saved_.reset();
+}
+
+void World::setDatabaseStorage(TDatabaseStorage storage) {
+  storage_ = storage;
+  database_->setStorage(storage);
+}
+
+void World::setDatabaseMemoryLimit(std::uint64_t bytes) {
+  memoryLimit_ = bytes;
+  database_->setMemoryCeiling(bytes == 0 ? UINT64_MAX : bytes);
 }
 
 int World::registerDemes() {

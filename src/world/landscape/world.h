@@ -6,7 +6,9 @@
 // simulation fills. BuildWorld turns the settings and the input maps into that grid; it may run
 // again with other settings.
 
+#include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "foundation/my_string.h"
@@ -27,6 +29,7 @@ namespace orvantis {
 class TDemeCollection;
 class TEnvironmentDynamics;
 class TWorldEnvironment;
+class TSavedDemography;
 
 // Which quantities the coast and river factors adjust: both after a fresh computation of K and
 // F, only the one recomputed after a table switch (so that factors already applied to the other
@@ -176,6 +179,29 @@ class World {
   // The demographic database: replaced by every construction, one entry per active cell.
   StateDB& database() { return *database_; }
   const StateDB& database() const { return *database_; }
+  // Where the database keeps its rows (default auto: compressed only when the plain rows would
+  // not fit in the memory available) and the most memory it may take (0: what the system
+  // allows). Not settings: the choice holds for the next construction and the next run.
+  void setDatabaseStorage(TDatabaseStorage storage);
+  TDatabaseStorage databaseStorage() const { return storage_; }
+  void setDatabaseMemoryLimit(std::uint64_t bytes);
+  std::uint64_t databaseMemoryLimit() const { return memoryLimit_; }
+
+  // Saved demographies (saved_world.cpp). After a finished run, writes the world's geometry,
+  // cells and sources, the database (compressed) and the manifest of the settings and input
+  // files that built it (read from the current directory, as building did): 1, or 0 after a
+  // log line and a box.
+  int saveDemography(const std::string& path);
+  // Replaces the world by a saved demography whose database is served from the mapped file;
+  // the settings are left as they are. 1, or 0 after a log line and a box (the world is then
+  // empty, as after a failed construction). Such a world can be read but not run: build it
+  // again to run the demography.
+  int loadSavedDemography(const std::string& path);
+  bool holdsSavedDemography() const { return saved_ != nullptr; }
+  // 1 when the settings (loaded and filled) describe the world of the loaded demography; 0
+  // after a log line and a box that say how they differ. Throws TException when an index file
+  // of the tables cannot be read.
+  int checkSettingsMatchSavedDemography();
   PopulationVector& sources() { return sources_; }
   int numberOfSources() const { return numberOfSources_; }
   void setNumberOfSources(int n) { numberOfSources_ = n; }
@@ -216,6 +242,9 @@ class World {
   TConversionTables tables_;
   TDynamicTables dynamicTables_;
   std::unique_ptr<StateDB> database_;
+  TDatabaseStorage storage_ = TDatabaseStorage::Auto;
+  std::uint64_t memoryLimit_ = 0;
+  std::shared_ptr<const TSavedDemography> saved_;  // the loaded saved demography, if any
   PopulationVector sources_;
   int numberOfSources_ = 0;
 

@@ -64,7 +64,16 @@ bool TWorldDemographyMap::underWater(int row, int col, int t) const {
 }
 
 int TWorldDemographyMap::arrivalGeneration(int row, int col, int population) const {
-  return orvantis::arrivalGeneration(world_.database(), cellIndex(row, col), population);
+  const int index = cellIndex(row, col);
+  if (population < 0 || population >= kMaxCellPopulations || index < 0) return -1;
+  if (!arrivalsFound_[population]) {
+    arrivals_[population] = arrivalGenerations(world_.database(), population);
+    arrivalsFound_[population] = true;
+  }
+  const std::vector<int>& arrivals = arrivals_[population];
+  return static_cast<std::size_t>(index) < arrivals.size()
+             ? arrivals[static_cast<std::size_t>(index)]
+             : -1;
 }
 
 }  // namespace orvantis

@@ -2,7 +2,10 @@
 // The demography of a World after a run, as the output writers read it: grid positions from the
 // world's grid, values from its demographic database, water from the sea-level series.
 
+#include <vector>
+
 #include "world/database/time_sto.h"
+#include "world/landscape/cell.h"
 #include "world/output/map_source.h"
 
 namespace orvantis {
@@ -26,6 +29,8 @@ class TWorldDemographyMap : public TDemographyMap {
   bool neighbourIsLand(int row, int col, TDirection towards) const override;
   // Under the sea when the sea level at RealBPTime + t x GenerationTime exceeds the altitude.
   bool underWater(int row, int col, int t) const override;
+  // The first call for a population finds the arrival of every cell in one pass over the
+  // generations, which a compressed database decodes once; later calls look it up.
   int arrivalGeneration(int row, int col, int population) const override;
 
  private:
@@ -34,6 +39,8 @@ class TWorldDemographyMap : public TDemographyMap {
   World& world_;
   const TimeStoInt<float>* seaLevel_;
   int generationTime_;
+  mutable std::vector<int> arrivals_[kMaxCellPopulations];
+  mutable bool arrivalsFound_[kMaxCellPopulations] = {};
 };
 
 }  // namespace orvantis

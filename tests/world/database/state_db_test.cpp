@@ -9,16 +9,13 @@
 
 #include "foundation/run_context.h"
 #include "support/recording_window.h"
+#include "support/text_assertions.h"
 #include "world/demography/lattice.h"
 
 namespace orvantis {
 namespace {
 
-int countOccurrences(const std::string& text, const std::string& what) {
-  int n = 0;
-  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
+using testing::countOccurrences;
 
 // A 2 × 3 grid, all land, cell index = 3·row + column:
 //   0 1 2
@@ -125,6 +122,7 @@ TEST(StateDbMemory, RefusesAnAbsurdAllocationWithTheMessageAndBox) {
   testing::RecordingWindow window;
   TRunContext context(log, window);
   StateDB db(context, 100, 100);
+  db.setStorage(TDatabaseStorage::Memory);
   for (int c = 0; c < 10000; ++c) ASSERT_NE(db.addEntry(c, nullptr), nullptr);
   ASSERT_EQ(db.AllocateStateDBMemory(5, 1, false), 1);
 

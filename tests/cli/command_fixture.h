@@ -1,0 +1,73 @@
+#pragma once
+// Runs the orvantis program as a user would, from a scratch directory holding a copy of the
+// example study, and reads back its exit status, output and log.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "support/scratch_dir.h"
+
+namespace orvantis::testing {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// The log with every duration masked, for comparing two runs: the number after "Duration...: "
+// or "duration...: " becomes "#".
+inline std::string withoutDurations(const std::string& log) {
+  std::string text = log;
+  for (std::size_t at = text.find("uration"); at != std::string::npos;
+       at = text.find("uration", at + 1)) {
+    if (at == 0 || (text[at - 1] != 'D' && text[at - 1] != 'd')) continue;
+    const std::size_t colon = text.find(':', at);
+    if (colon == std::string::npos || colon + 1 >= text.size() || text[colon + 1] != ' ') continue;
+    const std::size_t first = colon + 2;
+    std::size_t end = first;
+    while (end < text.size() &&
+           std::string_view("0123456789.e+-").find(text[end]) != std::string_view::npos) {
+      ++end;
+    }
+    if (end > first) text.replace(first, end - first, "#");
+  }
+  return text;
+}
+
+class CommandTest : public ::testing::Test {
+ protected:
+  CommandTest() { fs::create_directories(at("study")); }
+
+  fs::path at(const std::string& name) const { return dir_.path(name); }
+  // Runs the program from the scratch directory (where its log lands) with the given arguments.
+  RunResult run(const std::string& args) {
+    const std::string cmd = "cd '" + dir_.path("") + "' && '" + ORVANTIS_EXE + "' " + args +
+                            " >out.txt 2>err.txt < /dev/null";
+    const int raw = std::system(cmd.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, dir_.read("out.txt"), dir_.read("err.txt")};
+  }
+  std::string log() { return dir_.read("orvantis3_beta_win.log"); }
+  std::string densityMap() { return dir_.read("study/ascii/density_g80.asc"); }
+
+  // A copy of the bundled example study in study/, without any earlier outputs.
+  void copyExampleStudy() {
+    const fs::path example = fs::path(ORVANTIS_SOURCE_DIR) / "examples" / "expansion";
+    for (const auto& entry : fs::directory_iterator(example)) {
+      if (entry.is_regular_file() && entry.path().extension() != ".log") {
+        fs::copy_file(entry.path(), at("study") / entry.path().filename());
+      }
+    }
+  }
+
+  orvantis::testing::ScratchDir dir_;
+};
+
+}  // namespace orvantis::testing

@@ -1,0 +1,130 @@
+// The demographic database's options of the orvantis command: --database, --memory-limit,
+// --save-demography, and the genetics subcommand over a saved demography.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "cli/command_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using orvantis::testing::CommandTest;
+using orvantis::testing::RunResult;
+using orvantis::testing::withoutDurations;
+
+constexpr const char* kStudy =
+    " --quiet --seed 42 --set EndTime=120 --set ChosenDemographicModel=3 --every 60 "
+    "study/settings.txt";
+
+class DatabaseCommandTest : public CommandTest {
+ protected:
+  DatabaseCommandTest() { copyExampleStudy(); }
+
+  // Every map and the times of arrival the study wrote, by name; then removed for the next run.
+  std::map<std::string, std::string> takeOutputs() {
+    std::map<std::string, std::string> files;
+    for (const char* folder : {"study/ascii", "study/bmp"}) {
+      for (const auto& entry : fs::directory_iterator(at(folder))) {
+        files[entry.path().filename().string()] =
+            dir_.read(std::string(folder) + "/" + entry.path().filename().string());
+      }
+      fs::remove_all(at(folder));
+    }
+    files["places_output.txt"] = dir_.read("study/places_output.txt");
+    return files;
+  }
+  // The log without durations and without the lines that name the database's storage.
+  std::string comparableLog() {
+    std::string text = withoutDurations(log());
+    for (const char* line : {"\tDemographic database: ", "Demography saved to "}) {
+      const auto at = text.find(line);
+      if (at != std::string::npos) text.erase(at, text.find('\n', at) + 1 - at);
+    }
+    return text;
+  }
+};
+
+TEST_F(DatabaseCommandTest, TheCompressedDatabaseGivesTheSameStudy) {
+  const RunResult plain = run(std::string("--database memory") + kStudy);
+  ASSERT_EQ(plain.status, 0) << plain.err << log();
+  EXPECT_NE(plain.out.find("Database: in memory, "), std::string::npos) << plain.out;
+  const std::string plainLog = comparableLog();
+  const auto plainOutputs = takeOutputs();
+
+  const RunResult packed = run(std::string("--database compressed") + kStudy);
+  ASSERT_EQ(packed.status, 0) << packed.err << log();
+  EXPECT_NE(packed.out.find("Database: compressed, "), std::string::npos) << packed.out;
+  EXPECT_NE(log().find("\tDemographic database: "), std::string::npos);
+  EXPECT_EQ(comparableLog(), plainLog);
+  EXPECT_EQ(takeOutputs(), plainOutputs);
+
+  EXPECT_EQ(run("--database disk study/settings.txt").status, 2);
+}
+
+TEST_F(DatabaseCommandTest, GeneticsChecksASavedDemographyAgainstTheSettings) {
+  ASSERT_EQ(run(std::string("--save-demography saved.demography") + kStudy).status, 0) << log();
+  ASSERT_TRUE(fs::exists(at("saved.demography"))) << "named from where the command started";
+
+  const RunResult same =
+      run("genetics --demography saved.demography study/settings.txt "
+          "--set EndTime=120 --set ChosenDemographicModel=3 --set NumGeneticSimulations=5");
+  EXPECT_EQ(same.status, 1);
+  EXPECT_NE(same.out.find("Demography: 100 x 80 cells, 4684 active, generations 0 to 120, 1 "
+                          "population(s), from "),
+            std::string::npos)
+      << same.out;
+  EXPECT_NE(same.out.find("The settings describe the world of the saved demography.\n"),
+            std::string::npos);
+  EXPECT_NE(log().find("ERROR: {orvantis genetics} [genetic simulations not available in this "
+                       "build]\n"),
+            std::string::npos)
+      << log();
+  EXPECT_NE(same.err.find("ERROR: genetics: Genetic simulations are not available in this build"),
+            std::string::npos);
+
+  const RunResult other =
+      run("genetics --demography saved.demography study/settings.txt "
+          "--set EndTime=100 --set ChosenDemographicModel=3");
+  EXPECT_EQ(other.status, 1);
+  EXPECT_NE(log().find("\tEndTime: 120 in the saved demography, 100 in these settings\n"),
+            std::string::npos)
+      << log();
+  EXPECT_NE(other.err.find("ERROR: saved demography: These settings do not describe the world of "
+                           "the saved demography "),
+            std::string::npos);
+
+  const std::string bytes = dir_.read("saved.demography");
+  dir_.write("cut.demography", bytes.substr(0, bytes.size() - 10));
+  const RunResult cut = run("genetics --demography cut.demography study/settings.txt");
+  EXPECT_EQ(cut.status, 1);
+  EXPECT_NE(cut.err.find("it is truncated: it holds " + std::to_string(bytes.size() - 10) +
+                         " bytes instead of " + std::to_string(bytes.size())),
+            std::string::npos)
+      << cut.err;
+
+  EXPECT_EQ(run("genetics study/settings.txt").status, 2) << "--demography is required";
+}
+
+// The example study's compressed database needs some 13 MB of buffers and grows past 14 MiB
+// before generation 1000: the run stops with the size check's message.
+TEST_F(DatabaseCommandTest, AMemoryLimitRefusesTheDatabaseThatOutgrowsIt) {
+  const RunResult r =
+      run("--quiet --seed 1 --database compressed --memory-limit 14M "
+          "study/settings.txt");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(log().find("ERROR{StateDB::commitGeneration}: [the compressed demographic database "
+                       "holds "),
+            std::string::npos)
+      << log();
+  EXPECT_NE(r.err.find("ERROR: memory allocation: Not enough memory for the compressed "
+                       "demographic database: it holds "),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(log().find("Printing demographic report"), std::string::npos);
+}
+
+}  // namespace
