@@ -155,8 +155,14 @@ void TDemeCollection::resetDemes() {
   std::fill(newlyActive_.begin(), newlyActive_.begin() + numNewlyActive_, TDemeSlot());
   numNewlyActive_ = 0;
   for (const std::unique_ptr<TDeme>& d : demes_) d->reset();
+  // A sample deme that emptied and was reached again during the walk took its cell index as its
+  // number; the next genealogy starts from the samples' numbering.
+  for (int i = 0; i < numSampleDemes_; ++i) {
+    if (TDeme* d = demeAt(initialDemes_[static_cast<std::size_t>(i)])) d->demeNumber = i;
+  }
   std::fill(coalescencesThisGenealogy_.begin(), coalescencesThisGenealogy_.end(), 0);
   ancientSamplesLeft_ = numAncientSamples_;
+  walkOpen_ = false;
   tree_.closeGenealogy();
 }
 
@@ -341,8 +347,10 @@ bool TDemeCollection::verify(std::string* problem) const {
       }
       pending += dp->ancientPending;
     }
+    int listedLineages = 0;
     int waiting = 0;
     for (std::size_t r = 0; r < nodes; ++r) {
+      listedLineages += listed[r];
       if (listed[r] > 1) {
         why << "node " << r << " is in " << listed[r] << " lists";
         return fail();
@@ -359,6 +367,42 @@ bool TDemeCollection::verify(std::string* problem) const {
       why << waiting << " tips wait outside the demes but " << pending
           << " ancient lineages are pending";
       return fail();
+    }
+    if (walkOpen_) {
+      // The walk's own counts: every lineage it counts is in a list or pending.
+      const int expected = tree_.sampleSize() - numCoalescences_ + numRecombinations_;
+      if (totalLineages_ != expected || listedLineages + pending != totalLineages_ ||
+          pending != pendingAncientGenes_) {
+        why << "the walk counts " << totalLineages_ << " lineages (" << tree_.sampleSize()
+            << " sampled - " << numCoalescences_ << " coalescences + " << numRecombinations_
+            << " recombinations = " << expected << "), the lists hold " << listedLineages << " and "
+            << pending << " are pending";
+        return fail();
+      }
+      long long loci = 0;
+      for (const int left : tree_.lineagesLeft) loci += left;
+      if (loci != remainingLineageLoci_) {
+        why << "remainingLineageLoci " << remainingLineageLoci_ << " but the loci count " << loci;
+        return fail();
+      }
+      // With moves recorded, a lineage's last recorded place is the deme that holds it.
+      if (recordMoves_) {
+        for (const std::unique_ptr<TDeme>& dp : demes_) {
+          for (const TISimpleChain<TNode>* list : {&dp->activeList, &dp->incomingList}) {
+            for (const TNodeRef ref : *list) {
+              const TNode& n = tree_.node(ref);
+              if (n.numLocationSteps() == 0) continue;  // a recombination half, not moved yet
+              const bool samePop = !n.hasLocPop() || n.locPop.back() == dp->popIndex;
+              if (n.locCell.back() != dp->cellIndex || !samePop) {
+                why << "lineage " << ref << " was last recorded in cell " << n.locCell.back()
+                    << " but is held by the deme of cell " << dp->cellIndex << ", population "
+                    << dp->popIndex;
+                return fail();
+              }
+            }
+          }
+        }
+      }
     }
   }
   std::string treeProblem;

@@ -177,6 +177,7 @@ class World {
   StateDB& database() { return *database_; }
   const StateDB& database() const { return *database_; }
   PopulationVector& sources() { return sources_; }
+  const PopulationVector& sources() const { return sources_; }
   int numberOfSources() const { return numberOfSources_; }
   void setNumberOfSources(int n) { numberOfSources_ = n; }
 
