@@ -151,15 +151,8 @@ int TDemeCollection::spatialStep(int d, int E, bool recombining, bool readSizes)
   for (int i = 0; i < numDemes_; ++i) {
     TDeme& deme = *demeAt(activeDemes_[static_cast<std::size_t>(i)]);
     if (readSizes) deme.updateSize();
-    const int coalescences = deme.coalesce(E, d);
-    if (coalescences == kWalkFailed) return 0;
-    totalLineages_ -= coalescences;
-    if (recombining) {
-      const int events = deme.recombination_per_lineage(E, tree_);
-      if (events == kWalkFailed) return 0;
-      totalLineages_ += events;
-      numRecombinations_ += events;
-    }
+    if (deme.coalesce(E, d) == kWalkFailed) return 0;
+    if (recombining && deme.recombination_per_lineage(E, tree_) == kWalkFailed) return 0;
     if (!deme.implementMigration(deme.popIndex)) return 0;
   }
   if (!addAncientSamples(d, E)) return 0;

@@ -151,6 +151,7 @@ TNodeRef TDemeCollection::createParent(const TDeme& deme, TNodeRef x, TNodeRef y
   p.firstLocus = std::min(nx.firstLocus, ny.firstLocus);
   p.lastLocus = std::max(nx.lastLocus, ny.lastLocus);
   ++numCoalescences_;
+  --totalLineages_;
   const std::size_t cellSlot = static_cast<std::size_t>(deme.cellIndex);
   if (cellSlot < coalescencesThisGenealogy_.size()) {
     ++coalescencesThisGenealogy_[cellSlot];

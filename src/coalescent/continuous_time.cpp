@@ -110,7 +110,6 @@ int TDemeCollection::continuousTimeFinish(TDeme& deme, int& E, int& d) {
     TNodeRef y = kNoNode;
     if (!deme.activeList.replacePair(first, second, parent, x, y, log_)) return 0;
     --deme.numLineages;
-    --totalLineages_;
     last = parent;
     lastT = T;
   }

@@ -266,8 +266,9 @@ class TDemeCollection {
   int mergeAtTau(int d);
   void clearNewlyActive();
   [[nodiscard]] int appendNewlyActive(int cellIndex, int popIndex);
-  // A parent of x and y in `deme` at step E, generation d. With `bookkeeping` the per-locus
-  // lineage counts and roots follow. kNoNode after logging when memory is refused.
+  // A parent of x and y in `deme` at step E, generation d, counted as a coalescence (one
+  // lineage less). With `bookkeeping` the per-locus lineage counts and roots follow. kNoNode
+  // after logging when memory is refused.
   TNodeRef createParent(const TDeme& deme, TNodeRef x, TNodeRef y, int E, int d, bool bookkeeping);
   void recordMove(TNodeRef node, int cellIndex, int time, int pop) {
     if (recordMoves_) (void)tree_.Store_Node_Migration(node, cellIndex, time, pop);

@@ -84,15 +84,8 @@ int TDemeCollection::buildTreeOneOriginOneLayerRecombination(int simulationNumbe
           deme.setSize(source->sizeBeforeBottleneck);
           deme.resizedBeforeExpansion = true;
         }
-        const int coalescences = deme.coalesce(E, d);
-        if (coalescences == kWalkFailed) return 0;
-        totalLineages_ -= coalescences;
-        if (recombining) {
-          const int events = deme.recombination_per_lineage(E, tree_);
-          if (events == kWalkFailed) return 0;
-          totalLineages_ += events;
-          numRecombinations_ += events;
-        }
+        if (deme.coalesce(E, d) == kWalkFailed) return 0;
+        if (recombining && deme.recombination_per_lineage(E, tree_) == kWalkFailed) return 0;
       }
       remainingLineageLoci_ = 0;
       for (const int left : tree_.lineagesLeft) remainingLineageLoci_ += left;

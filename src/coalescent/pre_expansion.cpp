@@ -37,13 +37,8 @@ int TDemeCollection::preExpansionStep(int d, int E) {
            << source->sizeBeforeBottleneck << '\n';
       deme.setSize(source->sizeBeforeBottleneck);
     }
-    const int coalescences = deme.coalesce(E, d);
-    if (coalescences == kWalkFailed) return 0;
-    totalLineages_ -= coalescences;
-    const int events = deme.recombination_per_lineage(E, tree_);
-    if (events == kWalkFailed) return 0;
-    totalLineages_ += events;
-    numRecombinations_ += events;
+    if (deme.coalesce(E, d) == kWalkFailed) return 0;
+    if (deme.recombination_per_lineage(E, tree_) == kWalkFailed) return 0;
 
     if (d > -tauValue_) {
       const double rate = source != nullptr ? source->migrationBeforeExpansion : 0.0;

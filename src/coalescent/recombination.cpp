@@ -96,6 +96,8 @@ int TDeme::recombination_per_lineage(int E, TTree& genealogy) {
     activeList.append(right);
     ++numLineages;
     ++events;
+    ++c.totalLineages_;
+    ++c.numRecombinations_;
   }
   return events;
 }

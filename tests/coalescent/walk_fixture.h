@@ -50,7 +50,7 @@ class WalkChecker : public TWalkObserver {
         }
       }
     }
-    if (started_) {
+    if (started_ && d != previousD_) {
       const int g = previousD_ > 0 ? previousD_ : 0;
       for (std::size_t r = 0; r < now_.size(); ++r) {
         if (now_[r].cell < 0) continue;
@@ -119,6 +119,56 @@ class WalkChecker : public TWalkObserver {
   bool started_ = false;
 };
 
+// The active demes at the start of every step (size and lineages by cell), passing the step on
+// to a checker.
+class StepRecorder : public TWalkObserver {
+ public:
+  struct Deme {
+    int size = -1;
+    int lineages = 0;
+  };
+  struct Step {
+    int d = 0;
+    int numDemes = 0;
+    std::map<int, Deme> demes;  // by cell index
+  };
+
+  explicit StepRecorder(WalkChecker* checker) : checker_(checker) {}
+
+  void atStep(const TDemeCollection& c, int d) override {
+    if (checker_ != nullptr) checker_->atStep(c, d);
+    Step step;
+    step.d = d;
+    step.numDemes = c.numDemes();
+    for (int i = 0; i < c.numDemes(); ++i) {
+      const TDeme& deme = *c.demeAt(c.activeDemes()[static_cast<std::size_t>(i)]);
+      step.demes[deme.cellIndex] = Deme{deme.size, deme.numLineages + deme.numIncoming};
+    }
+    steps.push_back(step);
+  }
+
+  // The first record made at the start of step d (the walk's own step, before the record of
+  // the end made with d = 0); null when there is none.
+  const Step* at(int d) const {
+    for (const Step& step : steps) {
+      if (step.d == d) return &step;
+    }
+    return nullptr;
+  }
+  // The size of the deme of `cell` at the start of step d, -1 when it was not active.
+  int sizeAt(int d, int cell) const {
+    const Step* step = at(d);
+    if (step == nullptr) return -1;
+    const auto it = step->demes.find(cell);
+    return it == step->demes.end() ? -1 : it->second.size;
+  }
+
+  std::vector<Step> steps;
+
+ private:
+  WalkChecker* checker_;
+};
+
 class WalkTest : public SampledWorldTest {
  protected:
   WalkTest() {
@@ -178,6 +228,13 @@ class WalkTest : public SampledWorldTest {
     return c;
   }
 
+  // Records the steps of the collection's walks (and checks them).
+  StepRecorder& recordSteps(TDemeCollection& c) {
+    recorder = std::make_unique<StepRecorder>(checker.get());
+    c.setWalkObserver(recorder.get());
+    return *recorder;
+  }
+
   void expectCleanWalk() {
     ASSERT_TRUE(checker);
     EXPECT_GT(checker->steps, 0);
@@ -196,6 +253,7 @@ class WalkTest : public SampledWorldTest {
 
   std::string parametersText;
   std::unique_ptr<WalkChecker> checker;
+  std::unique_ptr<StepRecorder> recorder;
   std::string problem;
 };
 
