@@ -65,7 +65,7 @@ int TDemeCollection::beginGenealogy() {
   ancestralSize_ = settings.intParameter(IntParam::AncestralSize);
   recordMoves_ = settings.intParameter(IntParam::GenealogiesFile) != 0 ||
                  (numPopulations_ == 2 && settings.intParameter(IntParam::PropFile) != 0);
-  gatherOverflow_ = settings.hasKey(my_string("AllowSourcePopulationOverflow")) &&
+  gatherOverflow_ = settings.hasKey(overflowKey_) &&
                     settings.rawReal(RealParam::AllowSourcePopulationOverflow) == 0.0;
 
   const int endTime = reader_->database().endTime();
@@ -148,6 +148,15 @@ void TDemeCollection::showWalkStep(int E, int d, bool everyStep) {
 }
 
 int TDemeCollection::spatialStep(int d, int E, bool recombining, bool readSizes) {
+  // The demes' records of generation g - 1 lie one database row further, far from those of g:
+  // reading them for every active deme first lets the processor fetch them together instead of
+  // waiting for each deme's in turn.
+  int touched = 0;
+  for (int i = 0; i < numDemes_; ++i) {
+    const TDemeSlot& slot = activeDemes_[static_cast<std::size_t>(i)];
+    touched += previousView_.get_N(slot.cellIndex, slot.popIndex);
+  }
+  prefetchSink_ = touched;
   for (int i = 0; i < numDemes_; ++i) {
     TDeme& deme = *demeAt(activeDemes_[static_cast<std::size_t>(i)]);
     if (readSizes) deme.updateSize();

@@ -9,6 +9,10 @@
 
 namespace orvantis {
 
+namespace {
+constexpr int kMigrantListCapacity = 8;
+}  // namespace
+
 TDemeCollection::TDemeCollection(const World& world, std::ostream& log, TWindowServices& window,
                                  TRandom& random)
     : world_(world), log_(log), window_(window), random_(random), tree_(log, this) {}
@@ -185,6 +189,9 @@ TDeme* TDemeCollection::createDemeForMigrant(int cellIndex, const cell* place, i
     return nullptr;
   }
   TDeme* d = demes_.back().get();
+  // Room for a few lineages at once, so that a deme reached again later rarely grows its lists.
+  d->activeList.reserve(kMigrantListCapacity);
+  d->incomingList.reserve(kMigrantListCapacity);
   d->setSize(currentView_.valid() ? currentView_.get_N(cellIndex, popIndex) : 0);
   demeTable_[static_cast<std::size_t>(slot)] = static_cast<int>(demes_.size()) - 1;
   return d;

@@ -343,6 +343,8 @@ class TDemeCollection {
   std::vector<int> ancientCells_;
   int nextAncient_ = 0;
   std::vector<long long> overflowSizes_;
+  int prefetchSink_ = 0;  // keeps the reads that warm the cache
+  const my_string overflowKey_{"AllowSourcePopulationOverflow"};
 
   TGeneticParameters parameters_;
   TTree tree_;
