@@ -36,13 +36,16 @@ int TDemeCollection::beginGenealogy() {
          << std::endl;
     return 0;
   }
-  // The demes must hold their tips only, as createlineages or resetDemes left them.
+  // The demes must hold their own tips only, as createlineages or resetDemes left them.
   int held = 0;
   for (const std::unique_ptr<TDeme>& deme : demes_) {
     held += deme->numLineages + deme->ancientPending;
-    bool tipsOnly = deme->numIncoming == 0 && deme->incomingList.empty();
-    for (const TNodeRef node : deme->activeList) tipsOnly = tipsOnly && node < total;
-    if (!tipsOnly) held = -1;
+    bool ownTips = deme->numIncoming == 0 && deme->incomingList.empty();
+    for (const TNodeRef node : deme->activeList) {
+      ownTips = ownTips && node < total && tree_.node(node).sampleCell == deme->cellIndex &&
+                tree_.node(node).samplePop == deme->popIndex;
+    }
+    if (!ownTips) held = -1;
     if (held < 0) break;
   }
   if (held != total) {

@@ -77,8 +77,15 @@ TEST_F(BuildTreeTest, AncientSamplesJoinAtTheirDateOrAreRefused) {
     expectCleanWalk();
     c->resetDemes();
   }
-  // A genealogy whose demes were not reset is refused.
+  // A genealogy whose demes were not reset is refused, even when its lineages are all tips.
   ASSERT_EQ(c->buildTree(1), 1);
+  EXPECT_EQ(c->buildTree(1), 0);
+  EXPECT_CONTAINS(log.str(), "resetDemes must follow every genealogy");
+  c->resetDemes();
+  ASSERT_EQ(c->beginGenealogy(), 1);
+  c->setWalkTime(7);
+  ASSERT_EQ(c->demeAt(cellIndex(0, 0), 0)->moveLineage(0, cellIndex(0, 0), 0), 1);
+  log.str("");
   EXPECT_EQ(c->buildTree(1), 0);
   EXPECT_CONTAINS(log.str(), "resetDemes must follow every genealogy");
   c->resetDemes();

@@ -145,6 +145,32 @@ TEST_F(PreExpansionTest, AnAncestralSizeOfZeroTakesTheFirstDemesSizeAtGeneration
   expectCleanWalk();
 }
 
+// A source deme alone in the list has nowhere to send lineages: one warning per genealogy.
+TEST_F(PreExpansionTest, ASourceAloneSkipsMigrationWithOneWarningPerGenealogy) {
+  keys["TauValue"] = "30";
+  buildWorld({"1 1"}, 3);
+  setSize(0, 0, 50);
+  setSize(0, 1, 50);
+  addSource("A", 0, 0, 0, 0, 0, 0.5f);
+  addSource("B", 0, 1, 0, 0, 0, 0.5f);
+  auto c = prepare({sampleAt("a", 4, 0, 0, 0)});
+  log.str("");
+  for (int g = 0; g < 2; ++g) {
+    ASSERT_EQ(c->buildTree(1), 1) << log.str();
+    EXPECT_EQ(c->migrationEvents(), 0);
+    c->resetDemes();
+  }
+  const std::string warning =
+      "WARNING: Only one population left -> multi origins migrations skipped!\n";
+  const std::string text = log.str();
+  const std::size_t first = text.find(warning);
+  ASSERT_NE(first, std::string::npos);
+  const std::size_t second = text.find(warning, first + 1);
+  ASSERT_NE(second, std::string::npos);
+  EXPECT_EQ(text.find(warning, second + 1), std::string::npos);
+  expectCleanWalk();
+}
+
 // Sources A (first in the list, rate 1) and B (rate 0): lineages that move into B join it,
 // although B has no migration of its own, and the merger at tau gathers everything.
 TEST_F(PreExpansionTest, LineagesThatMovedIntoASourceWithoutMigrationJoinIt) {
