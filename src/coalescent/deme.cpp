@@ -8,6 +8,8 @@ void TDeme::reset() {
   numLineages = sampleSize - ancientSampleSize;
   ancientPending = ancientSampleSize;
   numIncoming = 0;
+  gatheredSize = -1;
+  resizedBeforeExpansion = false;
   activeList.clear();
   ancientList.clear();
   incomingList.clear();

@@ -9,6 +9,10 @@
 
 namespace orvantis {
 
+namespace {
+constexpr int kMigrantListCapacity = 8;
+}  // namespace
+
 TDemeCollection::TDemeCollection(const World& world, std::ostream& log, TWindowServices& window,
                                  TRandom& random)
     : world_(world), log_(log), window_(window), random_(random), tree_(log, this) {}
@@ -155,8 +159,14 @@ void TDemeCollection::resetDemes() {
   std::fill(newlyActive_.begin(), newlyActive_.begin() + numNewlyActive_, TDemeSlot());
   numNewlyActive_ = 0;
   for (const std::unique_ptr<TDeme>& d : demes_) d->reset();
+  // A sample deme that emptied and was reached again during the walk took its cell index as its
+  // number; the next genealogy starts from the samples' numbering.
+  for (int i = 0; i < numSampleDemes_; ++i) {
+    if (TDeme* d = demeAt(initialDemes_[static_cast<std::size_t>(i)])) d->demeNumber = i;
+  }
   std::fill(coalescencesThisGenealogy_.begin(), coalescencesThisGenealogy_.end(), 0);
   ancientSamplesLeft_ = numAncientSamples_;
+  walkOpen_ = false;
   tree_.closeGenealogy();
 }
 
@@ -179,6 +189,9 @@ TDeme* TDemeCollection::createDemeForMigrant(int cellIndex, const cell* place, i
     return nullptr;
   }
   TDeme* d = demes_.back().get();
+  // Room for a few lineages at once, so that a deme reached again later rarely grows its lists.
+  d->activeList.reserve(kMigrantListCapacity);
+  d->incomingList.reserve(kMigrantListCapacity);
   d->setSize(currentView_.valid() ? currentView_.get_N(cellIndex, popIndex) : 0);
   demeTable_[static_cast<std::size_t>(slot)] = static_cast<int>(demes_.size()) - 1;
   return d;
@@ -341,8 +354,10 @@ bool TDemeCollection::verify(std::string* problem) const {
       }
       pending += dp->ancientPending;
     }
+    int listedLineages = 0;
     int waiting = 0;
     for (std::size_t r = 0; r < nodes; ++r) {
+      listedLineages += listed[r];
       if (listed[r] > 1) {
         why << "node " << r << " is in " << listed[r] << " lists";
         return fail();
@@ -359,6 +374,42 @@ bool TDemeCollection::verify(std::string* problem) const {
       why << waiting << " tips wait outside the demes but " << pending
           << " ancient lineages are pending";
       return fail();
+    }
+    if (walkOpen_) {
+      // The walk's own counts: every lineage it counts is in a list or pending.
+      const int expected = tree_.sampleSize() - numCoalescences_ + numRecombinations_;
+      if (totalLineages_ != expected || listedLineages + pending != totalLineages_ ||
+          pending != pendingAncientGenes_) {
+        why << "the walk counts " << totalLineages_ << " lineages (" << tree_.sampleSize()
+            << " sampled - " << numCoalescences_ << " coalescences + " << numRecombinations_
+            << " recombinations = " << expected << "), the lists hold " << listedLineages << " and "
+            << pending << " are pending";
+        return fail();
+      }
+      long long loci = 0;
+      for (const int left : tree_.lineagesLeft) loci += left;
+      if (loci != remainingLineageLoci_) {
+        why << "remainingLineageLoci " << remainingLineageLoci_ << " but the loci count " << loci;
+        return fail();
+      }
+      // With moves recorded, a lineage's last recorded place is the deme that holds it.
+      if (recordMoves_) {
+        for (const std::unique_ptr<TDeme>& dp : demes_) {
+          for (const TISimpleChain<TNode>* list : {&dp->activeList, &dp->incomingList}) {
+            for (const TNodeRef ref : *list) {
+              const TNode& n = tree_.node(ref);
+              if (n.numLocationSteps() == 0) continue;  // a recombination half, not moved yet
+              const bool samePop = !n.hasLocPop() || n.locPop.back() == dp->popIndex;
+              if (n.locCell.back() != dp->cellIndex || !samePop) {
+                why << "lineage " << ref << " was last recorded in cell " << n.locCell.back()
+                    << " but is held by the deme of cell " << dp->cellIndex << ", population "
+                    << dp->popIndex;
+                return fail();
+              }
+            }
+          }
+        }
+      }
     }
   }
   std::string treeProblem;

@@ -9,7 +9,8 @@
 // go to the stream it is given; the user is reached through the window services it is given.
 //
 // A run: createDemesFromWorld, readSampleFile, countAllLoci and readChromosome(0),
-// createInitialDemeList, createlineages; then per genealogy the backward walk, the outputs and
+// createInitialDemeList, createlineages; then per genealogy the backward walk (buildTree, or
+// buildTreeOneOriginOneLayerRecombination with one population and one source), the outputs and
 // resetDemes; clearGeneticData before every simulation but the first.
 
 #include <cstdint>
@@ -22,6 +23,7 @@
 #include "coalescent/deme.h"
 #include "coalescent/genetic_options.h"
 #include "coalescent/genetic_parameters.h"
+#include "coalescent/walk_observer.h"
 #include "foundation/my_string.h"
 #include "foundation/random.h"
 #include "foundation/window_services.h"
@@ -33,6 +35,7 @@ namespace orvantis {
 
 class World;
 class cell;
+struct PopulationSource;
 
 // A (cell index, population index) entry of the deme lists; (-1, -1) when unused.
 struct TDemeSlot {
@@ -190,12 +193,96 @@ class TDemeCollection {
   void setOptions(const TGeneticOptions& options) { options_ = options; }
   const TGeneticOptions& options() const { return options_; }
 
+  // --- The backward walk: one genealogy ---
+  //
+  // Before a genealogy the demes hold their tips (createlineages, or resetDemes after the last
+  // genealogy, finished or not), the tree has the chromosome's number of loci and the genetic
+  // parameters of that chromosome are read. After it, whatever the result, the caller writes
+  // what it needs and calls resetDemes. The walk reads the database one generation at a time
+  // from EndTime down (setWalkTime once per step).
+
+  // The walk with two populations or several sources: generation by generation from EndTime,
+  // before the expansion the sources' history (resizing, bottleneck, migration among sources,
+  // the merger at -TauValue), until one lineage is left, every locus has its root or
+  // MaxNumGenerations is reached. 1 when the genealogy is finished, 0 after logging otherwise.
+  [[nodiscard]] int buildTree(int simulationNumber);
+  // The walk with one population and one source: generation by generation down to generation
+  // 0; then, for a chromosome that does not recombine, the lineages left in the source coalesce
+  // in one draw of a continuous-time coalescent; a recombining chromosome goes on generation by
+  // generation in the source deme. 1 or 0 as buildTree.
+  [[nodiscard]] int buildTreeOneOriginOneLayerRecombination(int simulationNumber);
+
+  // Steps of the walk, public for the tests that drive a walk step by step.
+  // Opens a genealogy at d = EndTime: counters 0, the tips back at their samples, the settings
+  // of the walk read. 0 after logging when there is nothing to walk.
+  [[nodiscard]] int beginGenealogy();
+  // The incoming lineages of every active deme join it; demes left without lineage leave the
+  // active deme list (the last entry takes their place).
+  void updateActiveDemes();
+  // Demes that received their first lineages in this step join the active deme list, numbered
+  // by their cell index.
+  void activateNewDemes();
+  // The ancient samples dated d join their demes (or are refused when their deme is not larger
+  // than the sample at d). 0 after logging when a sample's lineages cannot be found.
+  [[nodiscard]] int addAncientSamples(int d, int E);
+  // One step before the expansion (d < 1) with several sources.
+  [[nodiscard]] int preExpansionStep(int d, int E);
+  // End of the step at d = 1 with AllowSourcePopulationOverflow 0: lineages in cells a source
+  // overflowed into go back to the source's cell, whose deme takes the source's whole initial
+  // size. Population 0 only, or every population.
+  [[nodiscard]] int gatherOverflowedSources(bool everyPopulation);
+  // The source whose number the deme's cell holds for population 0; null when the cell is no
+  // source (a deme of lineages left in an emptied cell: no resizing, no migration).
+  const PopulationSource* sourceOf(const TDeme& deme) const;
+
+  // State of the genealogy being walked.
+  int totalLineages() const { return totalLineages_; }
+  long long remainingLineageLoci() const { return remainingLineageLoci_; }
+  int numRecombinations() const { return numRecombinations_; }
+  int stepCounter() const { return stepCounter_; }
+  // Lineages present in demes, summed over the generation steps of the walk so far.
+  long long lineageGenerations() const { return lineageGenerations_; }
+
+  // The writers of the walk's optional files (see walk_observer.h); null for none.
+  void setWalkObserver(TWalkObserver* observer) { observer_ = observer; }
+  TWalkObserver* walkObserver() const { return observer_; }
+
   // Consistency of the table, the lists and their counts; once the lineages exist, each lineage
   // (node without ancestor) in exactly one active or incoming list, or pending in an ancient
-  // list, and the genealogy's own verify(). On failure the first problem is in `problem`.
+  // list, and the genealogy's own verify(). During a walk also: the lineages counted by the walk
+  // (sampled - coalescences + recombinations) are those in the lists and the pending ancient
+  // ones; with moves recorded, every lineage's last recorded place is its deme's. On failure
+  // the first problem is in `problem`.
   bool verify(std::string* problem = nullptr) const;
 
  private:
+  friend class TDeme;
+
+  // Window and observer at a step: every step (buildTree) or only at refresh turns.
+  void showWalkStep(int E, int d, bool everyStep);
+  void showLabels(int E, int d);
+  // Steps 5 to 7 of a walk: final updates and the end rules. 1 when finished.
+  int finishGenealogy(int simulationNumber, int E, bool recombining);
+  // One generation step of the spatial walk (d >= 1, or any d with a single source in
+  // buildTree): sizes, coalescence, recombination, migration, ancient samples, list updates.
+  int spatialStep(int d, int E, bool recombining, bool readSizes);
+  // The one-source loop's end below generation 0 for a chromosome that does not recombine.
+  int continuousTimeFinish(TDeme& deme, int& E, int& d);
+  // Applies the merger at -TauValue while the first deme is processed.
+  int mergeAtTau(int d);
+  void clearNewlyActive();
+  [[nodiscard]] int appendNewlyActive(int cellIndex, int popIndex);
+  // A parent of x and y in `deme` at step E, generation d, counted as a coalescence (one
+  // lineage less). With `bookkeeping` the per-locus lineage counts and roots follow. kNoNode
+  // after logging when memory is refused.
+  TNodeRef createParent(const TDeme& deme, TNodeRef x, TNodeRef y, int E, int d, bool bookkeeping);
+  void recordMove(TNodeRef node, int cellIndex, int time, int pop) {
+    if (recordMoves_) (void)tree_.Store_Node_Migration(node, cellIndex, time, pop);
+  }
+  void countMigration() { ++migrationEvents_; }
+  bool allRootsFound() const;
+  int sourceCount() const;
+
   void discardDemes();
   // One sample line: 1 to go on, 0 to end the reading with 0, -1 to stop with 1.
   int readSampleLine(const std::string& line, int sampleNumber, int lineNumber,
@@ -235,6 +322,35 @@ class TDemeCollection {
   std::vector<int> coalescencesCumulated_;
   long migrationEvents_ = 0;
   int numCoalescences_ = 0;
+
+  // The genealogy being walked.
+  bool walkOpen_ = false;
+  int totalLineages_ = 0;
+  long long remainingLineageLoci_ = 0;
+  int numRecombinations_ = 0;
+  int pendingAncientGenes_ = 0;
+  int stepCounter_ = 0;
+  long long lineageGenerations_ = 0;
+  int maxGenerations_ = 0;
+  int tauValue_ = 0;
+  int ancestralSize_ = 0;
+  bool recordMoves_ = false;
+  bool gatherOverflow_ = false;
+  bool singleDemeWarned_ = false;
+  int refreshRate_ = kDefaultCoalescenceRefreshRate;
+  TWalkObserver* observer_ = nullptr;
+  // Scratch of the walk, reserved at the start of a genealogy and kept: the parents drawn in a
+  // deme, the long-distance arrivals of a deme, the continuous-time event times, the ancient
+  // samples by date with their cells, the overflow sizes per source.
+  DescNodeVect descScratch_;
+  std::vector<TLDDMigrant> lddScratch_;
+  std::vector<double> eventTimes_;
+  std::vector<int> ancientOrder_;
+  std::vector<int> ancientCells_;
+  int nextAncient_ = 0;
+  std::vector<long long> overflowSizes_;
+  int prefetchSink_ = 0;  // keeps the reads that warm the cache
+  const my_string overflowKey_{"AllowSourcePopulationOverflow"};
 
   TGeneticParameters parameters_;
   TTree tree_;

@@ -87,6 +87,19 @@ class TISimpleChain {
     return true;
   }
 
+  // Removes every null entry in one pass, keeping the order of the others (several lineages
+  // replaced at once); the number removed. The cursor goes back to the first entry.
+  int removeNulls() {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+      if (items_[i] != kNull) items_[kept++] = items_[i];
+    }
+    const int removed = static_cast<int>(items_.size() - kept);
+    items_.resize(kept);
+    cursor_ = 0;
+    return removed;
+  }
+
   // Removes every entry, keeping the capacity.
   void clear() {
     items_.clear();

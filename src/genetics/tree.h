@@ -23,10 +23,12 @@ class TDemeCollection;
 using tree_chain = TISimpleChain<TNode>;
 
 // A lineage with the parent index it drew, when all lineages of a deme pick their parents in
-// one generation; sorted by ascending parent.
+// one generation; sorted by ascending parent, equal parents by the lineage's position in the
+// deme's active list, so that the order never depends on the sorting algorithm.
 struct TDescNode {
   int parent = 0;
   TNodeRef node = kNoNode;
+  int position = 0;  // in the deme's active list
 };
 using DescNodeVect = std::vector<TDescNode>;
 

@@ -112,7 +112,8 @@ void generateFromOtherPopulation(World& world, const PopulationSource& source, c
 
 }  // namespace
 
-TSpreadResult spreadWithOverflow(World& world, cell& start, int population, int n) {
+TSpreadResult spreadWithOverflow(World& world, cell& start, int population, int n,
+                                 int sourceNumber) {
   TSpreadResult result;
   if (n <= 0) return result;
   long long cellCount = 0;
@@ -139,6 +140,9 @@ TSpreadResult spreadWithOverflow(World& world, cell& start, int population, int 
     ++steps;
 
     const long long taken = takeIndividuals(world.state(population, share.target->index), share.n);
+    if (taken > 0 && sourceNumber > 0 && share.target != &start) {
+      share.target->overflowSourceNumber[population] = sourceNumber;
+    }
     result.placed += taken;
     room -= taken;
     const long long left = share.n - taken;
@@ -188,6 +192,12 @@ int CheckSource(World& world, int generation) {
   const bool twoPopulations = world.numberOfPopulations() == 2;
 
   PopulationVector& sources = world.sources();
+  if (generation == 0) {
+    // Overflow is recorded afresh by every run's placement.
+    for (cell& c : world.cells()) {
+      for (int& number : c.overflowSourceNumber) number = 0;
+    }
+  }
   int due = 0;
   for (int i = 0; i < sources.count(); ++i) {
     PopulationSource& source = sources[i];
@@ -208,7 +218,7 @@ int CheckSource(World& world, int generation) {
           << "' lies on a cell whose carrying capacity is " << state.K << "]" << std::endl;
     }
     if (overflow) {
-      const TSpreadResult spread = spreadWithOverflow(world, *c, source.layer, source.size);
+      const TSpreadResult spread = spreadWithOverflow(world, *c, source.layer, source.size, i + 1);
       if (spread.dropped > 0) {
         log << "      WARNING: {World::CheckSource()} [no room for " << spread.dropped
             << " individuals of the source '" << source.name << "': they are dropped]" << std::endl;

@@ -31,7 +31,9 @@ struct TSpreadResult {
 // rest over the neighbours (north, east, south, west), the remainder of an even split going to
 // one neighbour drawn at random; the neighbours do the same with their shares. A cell whose
 // carrying capacity is not positive has no room. Individuals that can find no room in the land
-// connected to the cell are dropped, and the spreading always ends.
-TSpreadResult spreadWithOverflow(World& world, cell& start, int population, int n);
+// connected to the cell are dropped, and the spreading always ends. Every other cell that takes
+// individuals records `sourceNumber` (when above 0) as its overflow source number.
+TSpreadResult spreadWithOverflow(World& world, cell& start, int population, int n,
+                                 int sourceNumber = 0);
 
 }  // namespace orvantis

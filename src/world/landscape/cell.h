@@ -34,7 +34,10 @@ class cell : public TCellInput {
   bool isAccessible = true;  // may receive migrants (cleared inland during coast adaptation)
   cell* neighbours[Neighbour::Count] = {};     // null where no active cell lies
   int sourceNumber[kMaxCellPopulations] = {};  // 1-based source placed here, 0 if none
-  StateOfDemes* dbEntry = nullptr;             // the cell's database entry, not owned
+  // 1-based source whose initial individuals partly overflowed into this cell from the source's
+  // own cell, 0 if none (set at generation 0 when AllowSourcePopulationOverflow is 0).
+  int overflowSourceNumber[kMaxCellPopulations] = {};
+  StateOfDemes* dbEntry = nullptr;  // the cell's database entry, not owned
 
   cell* north() const { return neighbours[Neighbour::North]; }
   cell* west() const { return neighbours[Neighbour::West]; }

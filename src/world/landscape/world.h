@@ -203,6 +203,7 @@ class World {
   // of the tables cannot be read.
   int checkSettingsMatchSavedDemography();
   PopulationVector& sources() { return sources_; }
+  const PopulationVector& sources() const { return sources_; }
   int numberOfSources() const { return numberOfSources_; }
   void setNumberOfSources(int n) { numberOfSources_ = n; }
 
