@@ -6,6 +6,7 @@
 #include <iostream>
 #include <string_view>
 
+#include "cli/batch_command.h"
 #include "cli/command_options.h"
 #include "cli/console_window.h"
 #include "cli/priors_command.h"
@@ -18,6 +19,9 @@ int main(int argc, char** argv) {
   using namespace orvantis;
   if (argc > 1 && std::string_view(argv[1]) == "priors") {
     return runPriorsCommand(argc - 1, argv + 1, std::cout, std::cerr);
+  }
+  if (argc > 1 && std::string_view(argv[1]) == "batch") {
+    return runBatchCommand(argc - 1, argv + 1, argv[0], std::cout, std::cerr);
   }
   TCommandOptions options;
   if (auto status = parseCommandLine(argc, argv, options)) return *status;
