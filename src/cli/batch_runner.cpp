@@ -53,7 +53,21 @@ std::string mebibytes(std::uint64_t bytes) {
   return std::to_string(bytes >> 20) + " MiB";
 }
 
+// The memory left aside besides the studies' needs, as the database check of a study does.
+constexpr std::uint64_t kMemoryReserve = 256ull << 20;
+
 }  // namespace
+
+bool studyMayStart(std::uint64_t need, std::uint64_t available,
+                   const std::vector<TStudyMemory>& running, std::uint64_t& left) {
+  std::uint64_t outstanding = 0;
+  for (const TStudyMemory& study : running) {
+    if (study.need > study.resident) outstanding += study.need - study.resident;
+  }
+  left = available > outstanding ? available - outstanding : 0;
+  if (running.empty() || available == kUnlimitedBytes) return true;
+  return left >= kMemoryReserve && need <= left - kMemoryReserve;
+}
 
 TBatchRunner::TBatchRunner(const std::vector<TRowPlan>& plans, const TStudyMirror& mirror,
                            const TBatchRunOptions& options, std::ostream& out, std::ostream& err)
@@ -85,21 +99,13 @@ void TBatchRunner::drawProgress() {
 
 bool TBatchRunner::memoryAllows(const TRowPlan& plan) {
   if (running_.empty()) return true;  // alone, the study's own check decides
-  const std::uint64_t available = availableMemoryBytes();
-  if (available == kUnlimitedBytes) return true;
-  // What the running studies will still take beyond what they hold now.
-  std::uint64_t outstanding = 0;
-  for (const TRunning& r : running_) {
-    const std::uint64_t held = residentBytes(r.pid);
-    if (r.plan->memoryBytes > held) outstanding += r.plan->memoryBytes - held;
-  }
-  const std::uint64_t needed = plan.memoryBytes + outstanding + kMemoryReserve;
-  if (needed <= available) return true;
+  std::vector<TStudyMemory> studies;
+  for (const TRunning& r : running_) studies.push_back({r.plan->memoryBytes, residentBytes(r.pid)});
+  std::uint64_t left = 0;
+  if (studyMayStart(plan.memoryBytes, availableMemoryBytes(), studies, left)) return true;
   if (waitingFor_ != &plan && !options_.quiet) {
     out_ << plan.row->name << " waits for memory: its study needs up to "
-         << mebibytes(plan.memoryBytes) << ", "
-         << mebibytes(available > outstanding ? available - outstanding : 0) << " are left"
-         << std::endl;
+         << mebibytes(plan.memoryBytes) << ", " << mebibytes(left) << " are left" << std::endl;
   }
   waitingFor_ = &plan;
   return false;

@@ -3,6 +3,9 @@
 // once, a row started only when its demographic database fits in the memory left (otherwise it
 // waits for running rows to end), every ended row recorded in its folder, a progress bar of rows.
 
+#include <sys/types.h>
+
+#include <cstdint>
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -12,6 +15,18 @@
 #include "cli/batch_plan.h"
 
 namespace orvantis {
+
+// What a running study is known to need and to hold.
+struct TStudyMemory {
+  std::uint64_t need = 0;      // the most its database and world take
+  std::uint64_t resident = 0;  // what it holds now
+};
+
+// True when a study needing `need` bytes may start beside the running ones: its need, what the
+// running studies will still take beyond what they hold, and a reserve fit in the memory
+// available. A study alone may always start (its own database check then decides).
+bool studyMayStart(std::uint64_t need, std::uint64_t available,
+                   const std::vector<TStudyMemory>& running, std::uint64_t& left);
 
 struct TBatchRunOptions {
   std::string program;                    // the orvantis command the studies run
@@ -40,9 +55,6 @@ class TBatchRunner {
                const TBatchRunOptions& options, std::ostream& out, std::ostream& err);
 
   TBatchCounts run();
-
-  // The memory every study leaves aside besides its own need.
-  static constexpr std::uint64_t kMemoryReserve = 256ull << 20;
 
  private:
   struct TRunning {
