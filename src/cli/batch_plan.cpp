@@ -173,14 +173,16 @@ bool planBatch(const TBatchTable& table, const TStudyMirror& mirror, const TBatc
       plan.skip.insert(fs::path(withSlashes(output)).lexically_normal().generic_string());
     }
     const std::string sample = values.text("SampleFile");
-    if (!sample.empty() && !values.text("GeneticFile").empty()) {
+    if (!sample.empty()) {
       std::string folder;
       if (!relativeFolderOf(withSlashes(sample), folder) || !mirror.isMirroredFolder(folder)) {
         return fail("SampleFile '" + sample +
                     "' is not in a folder of the study, so the genetic outputs (GeneticsOutput/ "
                     "next to it) would not stay in the row's folder");
       }
-      plan.summaryStatsFile = summaryStatsPath(settingsName, sample);
+      if (!values.text("GeneticFile").empty()) {
+        plan.summaryStatsFile = summaryStatsPath(settingsName, sample);
+      }
     }
   }
   return true;
