@@ -58,6 +58,24 @@ constexpr std::uint64_t kMemoryReserve = 256ull << 20;
 
 }  // namespace
 
+std::string rowValuesText(const TRowPlan& plan) {
+  std::ostringstream values;
+  values << "name\tseed";
+  for (const auto& [key, value] : plan.overrides) values << '\t' << key;
+  values << '\n' << plan.row->name << '\t' << plan.seed;
+  for (const auto& [key, value] : plan.overrides) values << '\t' << value;
+  values << '\n';
+  return values.str();
+}
+
+bool isComplete(const fs::path& rowFolder, const TRowPlan& plan) {
+  std::error_code code;
+  std::string values;
+  return fs::is_regular_file(rowFolder / kRowDoneFile, code) &&
+         readWholeFile((rowFolder / kRowValuesFile).string(), values) &&
+         values == rowValuesText(plan);
+}
+
 bool studyMayStart(std::uint64_t need, std::uint64_t available,
                    const std::vector<TStudyMemory>& running, std::uint64_t& left) {
   std::uint64_t outstanding = 0;
@@ -140,13 +158,7 @@ bool TBatchRunner::startRow(const TRowPlan& plan) {
     recordFailure(plan, error);
     return false;
   }
-  std::ostringstream values;
-  values << "name\tseed";
-  for (const auto& [key, value] : plan.overrides) values << '\t' << key;
-  values << '\n' << plan.row->name << '\t' << plan.seed;
-  for (const auto& [key, value] : plan.overrides) values << '\t' << value;
-  values << '\n';
-  if (!writeFileAtomically((folder / kRowValuesFile).string(), values.str(), error)) {
+  if (!writeFileAtomically((folder / kRowValuesFile).string(), rowValuesText(plan), error)) {
     recordFailure(plan, error);
     return false;
   }
@@ -172,6 +184,9 @@ bool TBatchRunner::startRow(const TRowPlan& plan) {
 void TBatchRunner::finishRow(const TRunning& running, int status) {
   const TRowPlan& plan = *running.plan;
   const fs::path folder = options_.runsFolder / plan.row->name;
+  // A study ended by the signal that stops the batch (Ctrl-C reaches the whole group) is left
+  // unrecorded, for --resume to run again.
+  if (stopSignal != 0 && WIFSIGNALED(status)) return;
   TRowRecord record;
   record.seed = plan.seed;
   record.exit = describeWaitStatus(status);
@@ -239,8 +254,7 @@ TBatchCounts TBatchRunner::run() {
   std::vector<const TRowPlan*> pending;
   for (const TRowPlan& plan : plans_) {
     std::error_code code;
-    if (options_.resume &&
-        fs::is_regular_file(options_.runsFolder / plan.row->name / kRowDoneFile, code)) {
+    if (options_.resume && isComplete(options_.runsFolder / plan.row->name, plan)) {
       ++counts_.skipped;
       continue;
     }

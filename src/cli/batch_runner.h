@@ -28,6 +28,12 @@ struct TStudyMemory {
 bool studyMayStart(std::uint64_t need, std::uint64_t available,
                    const std::vector<TStudyMemory>& running, std::uint64_t& left);
 
+// The row's values as its folder keeps them (row.tsv): name, seed and the --set values.
+std::string rowValuesText(const TRowPlan& plan);
+// True when the row's folder holds a complete result of these values: --resume skips it. A row
+// whose values changed since is run again.
+bool isComplete(const std::filesystem::path& rowFolder, const TRowPlan& plan);
+
 struct TBatchRunOptions {
   std::string program;                    // the orvantis command the studies run
   std::vector<std::string> childOptions;  // options given to every study

@@ -204,6 +204,22 @@ TEST_F(BatchCommandTest, ResumeFinishesABatchKilledMidWay) {
   }
 }
 
+// --resume keeps a complete row only while its values are those of the table.
+TEST_F(BatchCommandTest, ResumeRunsAgainARowWhoseValuesChanged) {
+  makeStudy();
+  dir_.write("table.tsv", "name\tseed\tGrowthRate\na\t1\t0.3\nb\t2\t0.3\n");
+  ASSERT_EQ(run("batch table.tsv study/settings.txt --quiet").status, 0);
+  const std::string doneA = row("a", "row_done.tsv");
+  dir_.write("table.tsv", "name\tseed\tGrowthRate\na\t1\t0.3\nb\t2\t0.5\n");
+  const RunResult resumed = run("batch table.tsv study/settings.txt --resume");
+  ASSERT_EQ(resumed.status, 0);
+  EXPECT_NE(resumed.out.find("1 studies run (1 complete, 0 failed), 1 complete before"),
+            std::string::npos)
+      << resumed.out;
+  EXPECT_EQ(row("a", "row_done.tsv"), doneA);
+  EXPECT_EQ(row("b", "row.tsv"), "name\tseed\tGrowthRate\nb\t2\t0.5\n");
+}
+
 // A row's study run again by hand with the row's seed and values, or in another batch, gives
 // the same outputs.
 TEST_F(BatchCommandTest, ARowRerunWithItsSeedRepeatsItsOutputs) {
