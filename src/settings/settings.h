@@ -162,7 +162,7 @@ class TSettings {
   bool dynamicVegetation() const { return dynamicVegetation_; }
   void setDynamicVegetation(bool dynamic) { dynamicVegetation_ = dynamic; }
 
-  std::ostream& log() { return log_; }
+  std::ostream& log() const { return log_; }
 
  protected:
   void setUpLddKernel(bool coast);
