@@ -35,8 +35,13 @@ else
 fi
 ninja -C "$build" "${harnesses[@]/%/_fuzzer}"
 
-# The harnesses write their studies under TMPDIR: a directory of this run, removed at the end.
-work=$(mktemp -d)
+# The harnesses write their studies under TMPDIR: a directory of this run, removed at the end,
+# in memory when the system offers it (every input writes and removes a few files).
+if [ -d /dev/shm ] && [ -w /dev/shm ]; then
+  work=$(mktemp -d -p /dev/shm)
+else
+  work=$(mktemp -d)
+fi
 trap 'rm -rf "$work"' EXIT
 export TMPDIR="$work"
 export ASAN_OPTIONS=detect_leaks=1
