@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing need, when they are missing: the
-# toolchain and test libraries, Qt 6 for the desktop program, and Xvfb with a font for pictures
-# of its windows.
+# toolchain and test libraries, Qt 6 for the desktop program, Xvfb with a font for pictures of
+# its windows, and clang with its libFuzzer and sanitizer runtimes (libclang-rt-14-dev) and
+# llvm's symbolizer for the fuzz harnesses.
 set -euo pipefail
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libstb-dev
-  qt6-base-dev qt6-charts-dev qt6-svg-dev fonts-dejavu-core xvfb xauth libzstd-dev)
+  qt6-base-dev qt6-charts-dev qt6-svg-dev fonts-dejavu-core xvfb xauth libzstd-dev
+  clang libclang-rt-14-dev llvm)
 packages+=(python3-dendropy)  # a test reads the NEXUS tree files with /usr/bin/python3
 packages+=(snakemake)         # the cluster workflow of examples/cluster, run by a test
 missing=()

@@ -2,7 +2,8 @@
 # Builds and runs every test twice: optimised, and with AddressSanitizer and
 # UndefinedBehaviorSanitizer (any sanitizer report fails the run). The benchmarks are built
 # in the optimised tree so they keep compiling. The desktop program's tests run on Qt's offscreen
-# platform in both trees, so no display is needed.
+# platform in both trees, so no display is needed. Then builds the fuzz harnesses and runs each
+# for 30 seconds (FUZZ_SECONDS), so that a crash found by fuzzing fails the run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -19,3 +20,5 @@ ninja -C "$root/build/sanitize"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir "$root/build/sanitize" -j "$jobs" --output-on-failure
+
+"$root/scripts/fuzz.sh" "${FUZZ_SECONDS:-30}"

@@ -15,6 +15,8 @@
 namespace orvantis {
 
 namespace {
+constexpr const char* kSettingsWarningCaption = "WARNING: settings file";
+
 bool flagIsSet(TExtendedSettings& settings, const char* key) {
   return settings.hasKey(my_string(key)) && settings.intValue(my_string(key)) != 0;
 }
@@ -103,10 +105,13 @@ bool TCommandWorkflow::openSettings() {
     context_.log << "Reading setting file ..." << std::endl;
     loadWithOverrides();
     settings_.fillTables();
+    showSettingsWarnings();
   } catch (const TException& e) {
+    showSettingsWarnings();
     reportCommandException(context_.log, out_, context_.window, kLoadingPrefix, e);
     return false;
   } catch (...) {
+    showSettingsWarnings();
     reportLoadingFailure(context_.window);
     return false;
   }
@@ -143,14 +148,18 @@ bool TCommandWorkflow::buildWorld() {
     settings_.load(fileName);
     applyOverrides();
     settings_.fillTables();
-    if (world_.BuildWorld() == 0) {
+    const int built = world_.BuildWorld();
+    showSettingsWarnings();
+    if (built == 0) {
       context_.window.messageBox("Error with constructing a World", "ERROR: BuildWorld");
       return false;
     }
   } catch (const TException& e) {
+    showSettingsWarnings();
     reportCommandException(context_.log, out_, context_.window, kLoadingPrefix, e);
     return false;
   } catch (...) {
+    showSettingsWarnings();
     reportLoadingFailure(context_.window);
     return false;
   }
@@ -162,15 +171,20 @@ bool TCommandWorkflow::simulateDemography() {
     context_.log << "Simulating demography ..." << std::endl;
     applyOverrides();
     settings_.fillTables();
+    showSettingsWarnings();
     // The progress bar starts at 0, as the window's does when RUN is pressed.
     context_.window.progress(
         {"Demographic simulation", 0, settings_.intParameter(IntParam::EndTime)});
-    if (SimulateWorld(world_, simulationSeconds_) == 0) return false;
+    const int simulated = SimulateWorld(world_, simulationSeconds_);
+    showSettingsWarnings();
+    if (simulated == 0) return false;
     printDemographicReport(world_);
   } catch (const TException& e) {
+    showSettingsWarnings();
     reportCommandException(context_.log, out_, context_.window, kSimulatingPrefix, e);
     return false;
   } catch (...) {
+    showSettingsWarnings();
     reportSimulatingFailure(context_.window);
     return false;
   }
@@ -196,10 +210,18 @@ bool TCommandWorkflow::writeOutputs() {
     request.arrivalTimes = settings_.hasKey(my_string("ArrivalCellFile"));
     bool ok = writeDemographicOutputs(world_, request, world_.seaLevelSeries()) == 1;
     if (options_.legend) ok &= saveListLegends(world_, request) == 1;
+    showSettingsWarnings();
     return ok;
   } catch (const TException& e) {
+    showSettingsWarnings();
     reportCommandException(context_.log, out_, context_.window, kSimulatingPrefix, e);
     return false;
+  }
+}
+
+void TCommandWorkflow::showSettingsWarnings() {
+  for (const std::string& warning : settings_.takeWarnings()) {
+    context_.window.messageBox(warning, kSettingsWarningCaption);
   }
 }
 

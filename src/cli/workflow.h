@@ -32,6 +32,9 @@ class TCommandWorkflow {
   bool writeOutputs();
   void printSummary(bool outputsOk) const;
 
+  // Shows, as warning boxes, what the settings store could not read as numbers since the last
+  // call (the log has it already).
+  void showSettingsWarnings();
   // Loads the settings file and stores the --set values over it.
   void loadWithOverrides();
   void applyOverrides();

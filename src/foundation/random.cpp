@@ -134,6 +134,10 @@ int TRandom::uniform_index(int n) {
   return v == n ? n - 1 : v;
 }
 
+// Rejections after which the single-precision Poisson and binomial deviates give up (see there).
+// The acceptance of a sound draw is above one half, so such a draw never comes near.
+constexpr int kMaxRejections = 10000;
+
 float TRandom::poisson_dev(float xm, int& idum) {
   PoissonCacheF& c = poissonF_;
   float em;
@@ -157,7 +161,13 @@ float TRandom::poisson_dev(float xm, int& idum) {
       c.alxm = static_cast<float>(naturalLog(xm));
       c.g = static_cast<float>(xm * c.alxm - lnGammaOfSuccessor(xm));
     }
+    int tries = 0;
     do {
+      // Beyond some hundred million the single-precision terms lose whole units and the
+      // acceptance can vanish; such a draw is made in double precision instead.
+      if (++tries > kMaxRejections) {
+        return static_cast<float>(poisson_dev(static_cast<double>(xm), idum));
+      }
       do {
         y = static_cast<float>(std::tan(PI * ran3(idum)));
         em = c.sq * y + xm;
@@ -242,7 +252,14 @@ float TRandom::binomial_dev(float pp, int n) {
     float em;
     float y;
     float t;
+    int tries = 0;
     do {
+      // In single precision lnΓ(n + 1) loses whole units once n reaches tens of millions, and
+      // the acceptance can become so small that the draw would never end; such a draw is made
+      // in double precision instead. Any n a study sees accepts long before.
+      if (++tries > kMaxRejections) {
+        return static_cast<float>(binomial_dev(static_cast<double>(pp), n, idum));
+      }
       do {
         const float angle = static_cast<float>(PI * ran3(idum));
         y = static_cast<float>(std::tan(static_cast<double>(angle)));

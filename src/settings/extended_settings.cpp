@@ -142,11 +142,15 @@ void TExtendedSettings::fillTables() {
   for (int i = 0; i < IntParam::Count; ++i) {
     if (*kIntTable[i].key == '\0') continue;
     const auto it = values_.find(kIntTable[i].key);
-    if (it != values_.end()) ints_[i] = saturatedInt(it->second.toInt());
+    if (it == values_.end()) continue;
+    ints_[i] = saturatedInt(it->second.toInt());
+    checkInteger(it->first, it->second, ints_[i]);
   }
   for (int i = 0; i < RealParam::Count; ++i) {
     const auto it = values_.find(kRealTable[i].key);
-    if (it != values_.end()) reals_[i] = it->second.toDouble();
+    if (it == values_.end()) continue;
+    reals_[i] = it->second.toDouble();
+    checkReal(it->first, it->second, reals_[i]);
   }
   for (int i = 0; i < FileParam::Count; ++i) {
     const auto it = values_.find(kFileTable[i].key);

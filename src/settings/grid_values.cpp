@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <system_error>
 
 namespace orvantis {
@@ -34,15 +35,19 @@ TValueParse parseWhole(std::string_view word, T& value) {
 }  // namespace
 
 TGridTokenizer::TGridTokenizer(std::istream& in, std::size_t blockSize)
-    : in_(in), buffer_(blockSize + kMaxWordLength + 1), blockSize_(blockSize) {}
+    : in_(in),
+      // Left uninitialised: only what the stream delivers is ever read, and a small map then
+      // touches only the first pages of the block.
+      buffer_(std::make_unique_for_overwrite<char[]>(blockSize + kMaxWordLength + 1)),
+      blockSize_(blockSize) {}
 
 bool TGridTokenizer::refill() {
   if (exhausted_) return false;
   const std::size_t kept = end_ - begin_;
-  if (kept > 0 && begin_ > 0) std::memmove(buffer_.data(), buffer_.data() + begin_, kept);
+  if (kept > 0 && begin_ > 0) std::memmove(buffer_.get(), buffer_.get() + begin_, kept);
   begin_ = 0;
   end_ = kept;
-  in_.read(buffer_.data() + end_, static_cast<std::streamsize>(blockSize_));
+  in_.read(buffer_.get() + end_, static_cast<std::streamsize>(blockSize_));
   const std::streamsize got = in_.gcount();
   if (got <= 0) {
     exhausted_ = true;
@@ -76,13 +81,13 @@ bool TGridTokenizer::next(std::string_view& word) {
     if (!more) break;  // the data end with this word
   }
   if (!tooLong_) {
-    word = std::string_view(buffer_.data() + begin_, stop - begin_);
+    word = std::string_view(buffer_.get() + begin_, stop - begin_);
     begin_ = stop;
     return true;
   }
   // Keep the start of the overlong word for the messages and drop the rest, so that the next
   // call starts behind it.
-  overlong_.assign(buffer_.data() + begin_, kMaxWordLength);
+  overlong_.assign(buffer_.get() + begin_, kMaxWordLength);
   begin_ = stop;
   for (;;) {
     while (begin_ < end_ && !isSeparator(buffer_[begin_])) ++begin_;

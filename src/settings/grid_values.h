@@ -5,9 +5,9 @@
 
 #include <cstddef>
 #include <istream>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace orvantis {
 
@@ -30,7 +30,7 @@ class TGridTokenizer {
   bool refill();
 
   std::istream& in_;
-  std::vector<char> buffer_;
+  std::unique_ptr<char[]> buffer_;
   std::size_t blockSize_;
   std::size_t begin_ = 0;
   std::size_t end_ = 0;

@@ -1,9 +1,12 @@
 #include "settings/settings.h"
 
 #include <climits>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <system_error>
+#include <utility>
 
 #include "foundation/paths.h"
 
@@ -31,6 +34,21 @@ my_string withoutCommentAndLineEnd(const my_string& line) {
     text = my_string(text.str().substr(0, static_cast<std::size_t>(text.length() - 1)));
   }
   return text;
+}
+
+// How much of a value's text the conversion to a number reads.
+enum class TNumberText { Number, Beginning, Nothing };
+
+TNumberText numberText(const my_string& text, bool integer) {
+  const char* begin = text.c_str();
+  char* end = nullptr;
+  if (integer) {
+    static_cast<void>(std::strtol(begin, &end, 10));
+  } else {
+    static_cast<void>(std::strtod(begin, &end));
+  }
+  if (end == begin) return TNumberText::Nothing;
+  return *end == '\0' ? TNumberText::Number : TNumberText::Beginning;
 }
 
 }  // namespace
@@ -145,6 +163,37 @@ void TSettings::setUpLddKernel(bool coast) {
   }
 }
 
+void TSettings::checkInteger(const my_string& key, const my_string& text, long value) {
+  const TNumberText read = numberText(text, true);
+  if (read != TNumberText::Number) {
+    warnNotANumber(key, text, read == TNumberText::Nothing, std::to_string(value));
+  }
+}
+
+void TSettings::checkReal(const my_string& key, const my_string& text, double value) {
+  const TNumberText read = numberText(text, false);
+  if (read != TNumberText::Number) {
+    std::ostringstream shown;
+    shown << value;
+    warnNotANumber(key, text, read == TNumberText::Nothing, shown.str());
+  }
+}
+
+void TSettings::warnNotANumber(const my_string& key, const my_string& text, bool nothingRead,
+                               const std::string& value) {
+  if (!warnedNumbers_.insert(key.str() + '\n' + text.str()).second) return;
+  const std::string message =
+      "the value '" + text.str() + "' of " + key.str() +
+      " is not a number: " + (nothingRead ? "it reads as " : "only its beginning is read, as ") +
+      value;
+  log_ << "\tWARNING: " << message << std::endl;
+  pendingWarnings_.push_back(message);
+}
+
+std::vector<std::string> TSettings::takeWarnings() {
+  return std::exchange(pendingWarnings_, {});
+}
+
 bool TSettings::hasKey(const my_string& key) const {
   return values_.find(key) != values_.end();
 }
@@ -164,7 +213,10 @@ long TSettings::intValue(const my_string& key, bool required) {
     if (required) throw missingParameter(key);
     return 0;
   }
-  return saturateToInt(textValue(key).toInt());
+  const my_string text = textValue(key);
+  const long value = saturateToInt(text.toInt());
+  checkInteger(key, text, value);
+  return value;
 }
 
 double TSettings::realValue(const my_string& key, bool required) {
@@ -172,7 +224,10 @@ double TSettings::realValue(const my_string& key, bool required) {
     if (required) throw missingParameter(key);
     return 0.0;
   }
-  return textValue(key).toDouble();
+  const my_string text = textValue(key);
+  const double value = text.toDouble();
+  checkReal(key, text, value);
+  return value;
 }
 
 void TSettings::setValue(const my_string& key, const my_string& value) {

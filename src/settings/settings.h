@@ -4,6 +4,9 @@
 
 #include <map>
 #include <ostream>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "foundation/arrays.h"
 #include "foundation/distribution_settings.h"
@@ -137,6 +140,10 @@ class TSettings {
   void setValue(const my_string& key, const my_string& value);
   void setValue(const my_string& key, int value);
 
+  // The warnings about values that could not be read as numbers that the user has not been
+  // shown yet; the log has each of them already. Each key and text is warned about once.
+  std::vector<std::string> takeWarnings();
+
   const my_string& settingsPath() const { return path_; }
   const std::map<my_string, my_string>& values() const { return values_; }
   bool wasRead(const my_string& key) const;
@@ -162,7 +169,7 @@ class TSettings {
   bool dynamicVegetation() const { return dynamicVegetation_; }
   void setDynamicVegetation(bool dynamic) { dynamicVegetation_ = dynamic; }
 
-  std::ostream& log() { return log_; }
+  std::ostream& log() const { return log_; }
 
  protected:
   void setUpLddKernel(bool coast);
@@ -170,6 +177,10 @@ class TSettings {
   void storeLine(const my_string& line);
   void deriveSwitches();
   void clearLddKernels();
+  // Log a warning, once per key and text, when the text of an integer or real value is not
+  // entirely a number; `value` is what the conversion gave.
+  void checkInteger(const my_string& key, const my_string& text, long value);
+  void checkReal(const my_string& key, const my_string& text, double value);
 
   std::ostream& log_;
   std::map<my_string, my_string> values_;
@@ -179,6 +190,10 @@ class TSettings {
   TDistributionSettings distributions_[3];
   bool lddAllCellsReady_ = false;
   bool lddCoastReady_ = false;
+  void warnNotANumber(const my_string& key, const my_string& text, bool nothingRead,
+                      const std::string& value);
+  std::set<std::string> warnedNumbers_;  // key and text of every value warned about
+  std::vector<std::string> pendingWarnings_;
 
   int numberOfPopulations_ = 1;
   bool globalMigration_ = true;

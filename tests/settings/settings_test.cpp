@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "support/scratch_dir.h"
 #include "support/text_assertions.h"
@@ -68,6 +69,40 @@ TEST_F(SettingsFileTest, UndefinedAndNonNumericValues) {
   // Table entries whose key is not spelt as their name are named by their key.
   EXPECT_EQ(testing::thrownMessage([&] { settings_.intParameter(IntParam::DispersalModel, true); }),
             "The parameter 'S_DispersalModel' is not defined in the inputfile!");
+}
+
+// A numeric value whose text is not a number keeps the value the store gives, and logs one
+// WARNING line naming the key and the text, however often the value is read or the file loaded;
+// the warnings wait for the user interface until taken.
+TEST_F(SettingsFileTest, TextThatIsNotANumberIsWarnedAboutOnce) {
+  const std::string file = std::string(kModel1) +
+                           "MigrationRate=\x01"
+                           "0.3\nEndTime=abc\nGrowthRate=0.5e\nGenerationTime=25 years\n"
+                           "LDDProportion=nan\nRealBPTime=-25000\nNotAKeyOfAnyTable=abc\n";
+  loadText(file);
+  settings_.fillTables();
+  EXPECT_DOUBLE_EQ(settings_.realParameter(RealParam::MigrationRate, true), 0.0);
+  EXPECT_EQ(settings_.intParameter(IntParam::EndTime, true), -1);
+  EXPECT_DOUBLE_EQ(settings_.realParameter(RealParam::GrowthRate, true), 0.5);
+  EXPECT_EQ(settings_.intParameter(IntParam::GenerationTime, true), 25);
+  EXPECT_EQ(settings_.realValue("MigrationRate"), 0.0);
+  const std::vector<std::string> expected = {
+      "the value 'abc' of EndTime is not a number: it reads as -1",
+      "the value '25 years' of GenerationTime is not a number: only its beginning is read, as 25",
+      "the value '0.5e' of GrowthRate is not a number: only its beginning is read, as 0.5",
+      "the value '\x01"
+      "0.3' of MigrationRate is not a number: it reads as 0",
+  };
+  EXPECT_EQ(settings_.takeWarnings(), expected);
+  std::string logged;
+  for (const std::string& warning : expected) logged += "\tWARNING: " + warning + "\n";
+  EXPECT_CONTAINS(log_.str(), logged);
+  // Loading the file again repeats nothing; a new text of a key is warned about.
+  loadText(file + "EndTime=x1000\n");
+  EXPECT_EQ(
+      settings_.takeWarnings(),
+      std::vector<std::string>{"the value 'x1000' of EndTime is not a number: it reads as 0"});
+  EXPECT_EQ(settings_.takeWarnings(), std::vector<std::string>{});
 }
 
 TEST_F(SettingsFileTest, ValuesPersistAcrossLoads) {

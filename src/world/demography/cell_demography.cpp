@@ -12,7 +12,8 @@ void reportNegativeSize(int size, const cell& where, int generation, std::ostrea
 }
 
 int add_BilanMigr_to_N(State& state, const cell& where, int generation, std::ostream& log) {
-  return applyBalance(state, where, generation, log);
+  TSizeLimit unreported;
+  return applyBalance(state, where, generation, log, unreported);
 }
 
 }  // namespace orvantis

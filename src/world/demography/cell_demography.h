@@ -7,34 +7,33 @@
 #include <ostream>
 
 #include "world/database/state_db.h"
+#include "world/demography/population_limit.h"
 #include "world/landscape/state.h"
 
 namespace orvantis {
 
 class cell;
 
-// One growth step of state._N_POP with the growth rate r (already in single precision). Returns
-// the grown size, which the caller stores in _N_POP; _N_remainder receives the fractional part.
-// A carrying capacity of 0 (or below) gives 0 and leaves the remainder as it is.
-inline int growDensity(State& state, float growthRate) {
-  if (state.K <= 0) return 0;
-  const float current = static_cast<float>(state._N_POP) + state._N_remainder;
-  const float grown =
-      (growthRate + 1.0f) * current / ((growthRate / static_cast<float>(state.K)) * current + 1.0f);
-  const int whole = static_cast<int>(grown);
-  state._N_remainder = grown - static_cast<float>(whole);
-  return whole;
-}
-
-// The same step with r/K computed beforehand (the per-run migration plans keep it), for the
-// generation loop. Gives exactly growDensity's result when rOverK == r / float(K).
-inline int growDensity(State& state, float growthRate, float rOverK) {
+// One growth step of state._N_POP with the growth rate r (already in single precision) and r/K
+// computed beforehand (the per-run migration plans keep it). Returns the grown size, which the
+// caller stores in _N_POP; _N_remainder receives the fractional part. A carrying capacity of 0
+// (or below) gives 0 and leaves the remainder as it is. A grown size beyond the limit of a cell
+// is held at it (counted in `limit`) and carries no remainder.
+inline int growDensity(State& state, float growthRate, float rOverK, TSizeLimit& limit) {
   if (state.K <= 0) return 0;
   const float current = static_cast<float>(state._N_POP) + state._N_remainder;
   const float grown = (growthRate + 1.0f) * current / (rOverK * current + 1.0f);
-  const int whole = static_cast<int>(grown);
-  state._N_remainder = grown - static_cast<float>(whole);
+  const long before = limit.count();
+  const int whole = limit.whole(grown);
+  state._N_remainder = limit.count() == before ? grown - static_cast<float>(whole) : 0.0f;
   return whole;
+}
+
+// The same step for one cell on its own, r/K computed here.
+inline int growDensity(State& state, float growthRate) {
+  if (state.K <= 0) return 0;
+  TSizeLimit unreported;
+  return growDensity(state, growthRate, growthRate / static_cast<float>(state.K), unreported);
 }
 
 // Growth of the long-distance models: as growDensity while the population with its remainder
@@ -53,10 +52,12 @@ inline int growDensityCapped(State& state, float growthRate) {
 int add_BilanMigr_to_N(State& state, const cell& where, int generation, std::ostream& log);
 
 // Hot-path form: the log lines are written by the out-of-line part only when the size would be
-// negative.
+// negative. A size beyond the limit of a cell is held at it (counted in `limit`).
 void reportNegativeSize(int size, const cell& where, int generation, std::ostream& log);
-inline int applyBalance(State& state, const cell& where, int generation, std::ostream& log) {
-  const int n = state._N_POP + state.BilanMigr;
+inline int applyBalance(State& state, const cell& where, int generation, std::ostream& log,
+                        TSizeLimit& limit) {
+  const int n =
+      limit.whole(static_cast<long long>(state._N_POP) + static_cast<long long>(state.BilanMigr));
   state.BilanMigr = 0;
   if (n < 0) [[unlikely]] {
     reportNegativeSize(n, where, generation, log);

@@ -4,6 +4,7 @@
 #include <ostream>
 #include <vector>
 
+#include "world/demography/population_limit.h"
 #include "world/landscape/world.h"
 
 namespace orvantis {
@@ -12,16 +13,21 @@ namespace {
 
 constexpr const char* kOverflowKey = "AllowSourcePopulationOverflow";
 
+// What a cell can hold: its carrying capacity, within the limit of a cell.
+long long capacityOf(const State& s) {
+  return std::min<long long>(s.K, kMaxIndividuals);
+}
+
 // Room a cell offers; a carrying capacity that is not positive (an unlisted vegetation class
 // reads as -1) offers none.
 long long roomOf(const State& s) {
   if (s.K <= 0) return 0;
-  return std::max(0LL, static_cast<long long>(s.K) - std::max(0, s._N_POP));
+  return std::max(0LL, capacityOf(s) - std::max(0, s._N_POP));
 }
 
 // Fills the cell with up to n individuals; returns how many it took.
 long long takeIndividuals(State& s, long long n) {
-  const long long K = s.K;
+  const long long K = capacityOf(s);
   const long long N = s._N_POP;
   if (K <= 0) return 0;
   if (N <= 0) {
@@ -224,7 +230,12 @@ int CheckSource(World& world, int generation) {
             << " individuals of the source '" << source.name << "': they are dropped]" << std::endl;
       }
     } else {
-      state._N_POP = source.size;
+      state._N_POP = std::min(source.size, kMaxIndividuals);
+      if (source.size > kMaxIndividuals) {
+        log << "      WARNING: {World::CheckSource()} [the source '" << source.name << "' of "
+            << source.size << " individuals exceeds the " << kMaxIndividuals
+            << " that a cell can hold: " << kMaxIndividuals << " are placed]" << std::endl;
+      }
       // Later sources enter after the generation has been recorded: keep the record in step.
       if (generation > 0) world.database().set_N(c->index, source.layer, generation, state._N_POP);
     }

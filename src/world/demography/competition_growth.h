@@ -2,19 +2,18 @@
 // Growth of two populations sharing a cell, and the whole numbers of the exchanges between them.
 // Single precision throughout; fractional parts are carried in the states.
 
-#include <climits>
 #include <cmath>
 
 #include "world/demography/model.h"
+#include "world/demography/population_limit.h"
 #include "world/landscape/state.h"
 
 namespace orvantis {
 
-// The whole part of a non-negative amount, within the range of int.
+// The whole part of a non-negative amount, within the limit of a cell.
 inline int wholeIndividuals(float amount) {
   if (!(amount > 0.0f)) return 0;
-  if (amount >= 2147483520.0f) return INT_MAX;  // the largest float below 2^31
-  return static_cast<int>(amount);
+  return truncIndividuals(amount);
 }
 
 // The whole number of a real amount x with its carry c: floor(x), then c += x − floor(x), and
@@ -37,9 +36,10 @@ inline int wholeWithCarry(float amount, float& carry) {
 // competition coefficients are 0 without competition or when either population is absent;
 // density-dependent, each population weighs by the other's share (c21 = Ñ2/(Ñ1 + Ñ2),
 // c12 = Ñ1/(Ñ1 + Ñ2)); density-independent, c21 = c12 = 1. The sizes become the whole parts
-// and each remainder the fractional part of its N'.
+// and each remainder the fractional part of its N'; a size beyond the limit of a cell is held
+// at it (counted in `limit`) and carries no remainder.
 inline void growDensityCompetition(State& first, State& second, int& s1, int& s2, float r1,
-                                   float r2, TCompetition competition) {
+                                   float r2, TCompetition competition, TSizeLimit& limit) {
   const float n1 = s1 > 0 ? static_cast<float>(s1) + first._N_remainder : 0.0f;
   const float n2 = s2 > 0 ? static_cast<float>(s2) + second._N_remainder : 0.0f;
   float c21 = 0.0f;
@@ -65,10 +65,19 @@ inline void growDensityCompetition(State& first, State& second, int& s1, int& s2
   }
   if (!(grown1 > 0.0f)) grown1 = 0.0f;
   if (!(grown2 > 0.0f)) grown2 = 0.0f;
-  s1 = wholeIndividuals(grown1);
-  s2 = wholeIndividuals(grown2);
-  first._N_remainder = grown1 - static_cast<float>(s1);
-  second._N_remainder = grown2 - static_cast<float>(s2);
+  const long before1 = limit.count();
+  s1 = limit.whole(grown1);
+  first._N_remainder = limit.count() == before1 ? grown1 - static_cast<float>(s1) : 0.0f;
+  const long before2 = limit.count();
+  s2 = limit.whole(grown2);
+  second._N_remainder = limit.count() == before2 ? grown2 - static_cast<float>(s2) : 0.0f;
+}
+
+// The same step for one cell on its own.
+inline void growDensityCompetition(State& first, State& second, int& s1, int& s2, float r1,
+                                   float r2, TCompetition competition) {
+  TSizeLimit unreported;
+  growDensityCompetition(first, second, s1, s2, r1, r2, competition, unreported);
 }
 
 }  // namespace orvantis

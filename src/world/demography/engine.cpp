@@ -165,6 +165,7 @@ int TDemographicEngine::iterateCells() {
   if (routine_ == TCellRoutine::Hybridization) phaseOneTwoPopulations(row, false);
   for (int p = 0; p < space_.populations; ++p) phaseTwo(p, row);
   findCellsOfEitherPopulation();
+  if (sizeLimit_.count() > 0 && !sizeLimitWarned_) warnSizeLimit();
   if (lddRecordFailed_) {
     // The database already logged why; without the record the coalescent could not follow
     // the migrants, so the run stops.
@@ -173,6 +174,17 @@ int TDemographicEngine::iterateCells() {
     return 0;
   }
   return 1;
+}
+
+void TDemographicEngine::warnSizeLimit() {
+  sizeLimitWarned_ = true;
+  space_.context->log << "WARNING: {World::IterateCells()} [generation "
+                      << space_.context->generation << ": a number of " << sizeLimit_.firstValue()
+                      << " individuals of one population in one cell lies beyond the "
+                      << kMaxIndividuals
+                      << " that a cell can hold, or is not a number; it is held within that "
+                         "limit, as are later values without warning]"
+                      << std::endl;
 }
 
 void TDemographicEngine::phaseTwo(int p, TGenerationRow& row) {
@@ -188,11 +200,11 @@ void TDemographicEngine::phaseTwo(int p, TGenerationRow& row) {
   // Only occupied cells can end with a negative balance, and they are visited in list order.
   for (const int i : occupied) {
     const auto k = static_cast<std::size_t>(i);
-    row.set_N(i, p, applyBalance(st[k], cells[k], generation, context.log));
+    row.set_N(i, p, applyBalance(st[k], cells[k], generation, context.log, sizeLimit_));
   }
   for (const int j : touched) {
     const auto k = static_cast<std::size_t>(j);
-    row.set_N(j, p, applyBalance(st[k], cells[k], generation, context.log));
+    row.set_N(j, p, applyBalance(st[k], cells[k], generation, context.log, sizeLimit_));
   }
 
   // Occupied cells of the next generation, in list order.

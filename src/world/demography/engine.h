@@ -19,6 +19,7 @@
 #include "world/demography/migration_plan.h"
 #include "world/demography/model.h"
 #include "world/demography/parameters.h"
+#include "world/demography/population_limit.h"
 #include "world/landscape/cell.h"
 #include "world/landscape/state.h"
 
@@ -130,9 +131,11 @@ class TDemographicEngine {
     row.recordMigrants(i, p, sent[N], sent[S], sent[E], sent[W]);
   }
 
-  // Books one long-distance jumper into cell j.
+  // Books one long-distance jumper into cell j. Arrivals beyond the limit of a cell could not
+  // stay there, and are not counted, so that the balance stays within int.
   void bookJumper(int p, int j) {
-    ++(*space_.states[p])[static_cast<std::size_t>(j)].BilanMigr;
+    int& balance = (*space_.states[p])[static_cast<std::size_t>(j)].BilanMigr;
+    if (balance < kMaxIndividuals) ++balance;
     std::uint8_t& listed = listed_[p][static_cast<std::size_t>(j)];
     if (!listed) {
       listed = 1;
@@ -175,6 +178,13 @@ class TDemographicEngine {
   int gridColumns_ = 0;
   bool lddRecordFailed_ = false;
   bool distanceWarned_ = false;
+  bool rateSumWarned_ = false;
+  void warnRatesBeyondOne(int migrationClass);
+
+  // Values held at the limit of a cell during the run, reported once.
+  TSizeLimit sizeLimit_;
+  bool sizeLimitWarned_ = false;
+  void warnSizeLimit();
 
   // Fractional emigrants of the two-population models, per population and cell.
   std::vector<float> emigrantCarry_[kMaxCellPopulations];

@@ -20,9 +20,9 @@ inline int TDemographicEngine::binomialMigrants(int i, int p, TGenerationRow& ro
   }
   TRandom& random = space_.context->random;
   int& seed = random.cellSeed();
-  int grown = growDensity(source, parameters_.growthRate, plan.rOverK);
+  int grown = growDensity(source, parameters_.growthRate, plan.rOverK, sizeLimit_);
   if constexpr (kStochastic) {
-    grown = static_cast<int>(random.poisson_dev(static_cast<float>(grown), seed));
+    grown = sizeLimit_.whole(random.poisson_dev(static_cast<float>(grown), seed));
   }
   source._N_POP = grown;
   if (!plan.hasEligibleNeighbour()) {
@@ -31,14 +31,14 @@ inline int TDemographicEngine::binomialMigrants(int i, int p, TGenerationRow& ro
   }
   float emigrants = static_cast<float>(grown) * m;
   if constexpr (kStochastic) {
-    const int drawn = static_cast<int>(random.poisson_dev(emigrants, seed));
+    const int drawn = sizeLimit_.whole(random.poisson_dev(emigrants, seed));
     emigrants = static_cast<float>(drawn > grown ? grown : drawn);
   }
   int sent[kDirectionCount];
   splitBinomially(emigrants, plan, random, sent);
   book(p, i, source, plan, sent);
   record(row, p, i, sent);
-  return static_cast<int>(emigrants) > 0 ? 1 : 0;
+  return emigrants >= 1.0f ? 1 : 0;
 }
 
 template <bool kStochastic>

@@ -16,14 +16,14 @@ inline int TDemographicEngine::evenMigrants(int i, int p, TGenerationRow& row, f
     source._N_POP = 0;
     return 0;
   }
-  const int grown = growDensity(source, parameters_.growthRate, plan.rOverK);
+  const int grown = growDensity(source, parameters_.growthRate, plan.rOverK, sizeLimit_);
   source._N_POP = grown;
   if (!plan.hasEligibleNeighbour()) {
     row.recordZeroMigrants(i, p);
     return 0;
   }
   const float emigrants = static_cast<float>(grown) * m;
-  if (static_cast<int>(emigrants) <= 0) {
+  if (!(emigrants >= 1.0f)) {
     // Nobody leaves; the carries wait for a larger population.
     row.recordZeroMigrants(i, p);
     return 0;
@@ -49,13 +49,16 @@ void TDemographicEngine::phaseOneEven(int p, TGenerationRow& row, float m) {
     State& source = st[static_cast<std::size_t>(i)];
     if (source._N_POP < 1) continue;
     source._N_POP =
-        source.K <= 0 ? 0 : growDensity(source, r, plans[static_cast<std::size_t>(i)].rOverK);
+        source.K <= 0
+            ? 0
+            : growDensity(source, r, plans[static_cast<std::size_t>(i)].rOverK, sizeLimit_);
   }
   for (const int i : occupied_[p]) {
     State& source = st[static_cast<std::size_t>(i)];
     const TMigrationPlan& plan = plans[static_cast<std::size_t>(i)];
     const float emigrants = static_cast<float>(source._N_POP) * m;
-    if (!plan.hasEligibleNeighbour() || static_cast<int>(emigrants) <= 0) {
+    // Fewer than one emigrant: nobody leaves (NaN included).
+    if (!plan.hasEligibleNeighbour() || !(emigrants >= 1.0f)) {
       row.recordZeroMigrants(i, p);
       continue;
     }

@@ -23,10 +23,10 @@ constexpr int kMaxDistanceDraws = 1000;
 // Growth of the long-distance models: Beverton-Holt while the population with its remainder
 // does not exceed K, otherwise exactly K with no remainder (growDensityCapped, with r/K taken
 // from the migration plan).
-inline int growCapped(State& state, float growthRate, float rOverK) {
+inline int growCapped(State& state, float growthRate, float rOverK, TSizeLimit& limit) {
   if (state.K <= 0) return 0;
   const float current = static_cast<float>(state._N_POP) + state._N_remainder;
-  if (current <= static_cast<float>(state.K)) return growDensity(state, growthRate, rOverK);
+  if (current <= static_cast<float>(state.K)) return growDensity(state, growthRate, rOverK, limit);
   state._N_remainder = 0.0f;
   return state.K;
 }
@@ -58,6 +58,8 @@ int TDemographicEngine::drawJumpDistance() {
   for (int draw = 0; draw < kMaxDistanceDraws; ++draw) {
     const double distance = std::floor(random.sample(ldd.kernel, seed)) + 2.0;
     if (ldd.maxDistance > 0 && distance > ldd.maxDistance) continue;
+    // The kernel's draws are not negative; a draw that is not a number lands beyond the grid.
+    if (!(distance >= 0.0)) return static_cast<int>(beyondGrid);
     return static_cast<int>(distance < beyondGrid ? distance : beyondGrid);
   }
   if (!distanceWarned_) {
@@ -106,8 +108,8 @@ int TDemographicEngine::lddMigrants(int i, int p, TGenerationRow& row, TLddTarge
   }
   TRandom& random = space_.context->random;
   int& seed = random.cellSeed();
-  const int capped = growCapped(source, parameters_.growthRate, plan.rOverK);
-  const int grown = static_cast<int>(random.poisson_dev(static_cast<float>(capped), seed));
+  const int capped = growCapped(source, parameters_.growthRate, plan.rOverK, sizeLimit_);
+  const int grown = sizeLimit_.whole(random.poisson_dev(static_cast<float>(capped), seed));
   source._N_POP = grown;
   if (!plan.hasEligibleNeighbour()) {
     row.recordZeroMigrants(i, p);
@@ -124,6 +126,13 @@ int TDemographicEngine::lddMigrants(int i, int p, TGenerationRow& row, TLddTarge
         static_cast<float>(grown) *
         (rate[static_cast<int>(TDirection::North)] + rate[static_cast<int>(TDirection::East)] +
          rate[static_cast<int>(TDirection::South)] + rate[static_cast<int>(TDirection::West)]);
+    // Four rates of at most 1 send at most four times the size; larger rates of the table
+    // (or rates that are not numbers) are held there, so that the jumpers stay countable.
+    const float most = 4.0f * static_cast<float>(grown);
+    if (!(emigrants <= most)) {
+      if (!rateSumWarned_) warnRatesBeyondOne(c.migrationClass);
+      emigrants = emigrants > most ? most : 0.0f;
+    }
   } else {
     emigrants = static_cast<float>(grown) * parameters_.migrationRate;
   }
@@ -131,7 +140,7 @@ int TDemographicEngine::lddMigrants(int i, int p, TGenerationRow& row, TLddTarge
   // The jumpers: a binomial share of the emigrants, each placed by findLDDTarget. A jumper that
   // finds no target stays with the local emigrants.
   const int jumpers =
-      static_cast<int>(random.binomial_dev(ldd.proportion, static_cast<int>(emigrants), seed));
+      static_cast<int>(random.binomial_dev(ldd.proportion, truncIndividuals(emigrants), seed));
   StateDB& db = *space_.database;
   int placed = 0;
   for (int k = 0; k < jumpers; ++k) {
@@ -147,12 +156,12 @@ int TDemographicEngine::lddMigrants(int i, int p, TGenerationRow& row, TLddTarge
 
   const float local = emigrants - static_cast<float>(placed);
   int sent[kDirectionCount] = {0, 0, 0, 0};
-  if (static_cast<int>(local) > 0) {
+  if (local >= 1.0f) {
     if (ldd.perCellRates) {
       // Each direction draws its own number; `local` only decides whether anyone leaves.
       for (int d = 0; d < kDirectionCount; ++d) {
         if (!plan.isEligible(d)) continue;
-        sent[d] = static_cast<int>(random.poisson_dev(static_cast<float>(grown) * rate[d], seed));
+        sent[d] = sizeLimit_.whole(random.poisson_dev(static_cast<float>(grown) * rate[d], seed));
       }
       limitEmigrants(sent, grown - placed);
     } else {
@@ -163,6 +172,16 @@ int TDemographicEngine::lddMigrants(int i, int p, TGenerationRow& row, TLddTarge
   book(p, i, source, plan, sent);
   record(row, p, i, sent);
   return placed + sent[0] + sent[1] + sent[2] + sent[3] > 0 ? 1 : 0;
+}
+
+void TDemographicEngine::warnRatesBeyondOne(int migrationClass) {
+  rateSumWarned_ = true;
+  space_.context->log << "WARNING: {cell::iterateDensity_LDD()} [generation "
+                      << space_.context->generation << ": the migration rates of migration class "
+                      << migrationClass
+                      << " exceed 1 (or are not numbers): a cell sends at most four times its "
+                         "size, here and later without warning]"
+                      << std::endl;
 }
 
 void TDemographicEngine::phaseOneLdd(int p, TGenerationRow& row) {

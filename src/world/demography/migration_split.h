@@ -7,6 +7,7 @@
 
 #include "foundation/random.h"
 #include "world/demography/migration_plan.h"
+#include "world/demography/population_limit.h"
 
 namespace orvantis {
 
@@ -53,23 +54,24 @@ inline void splitBinomially(float emigrants, const TMigrationPlan& plan, TRandom
   constexpr int S = static_cast<int>(TDirection::South);
   constexpr int E = static_cast<int>(TDirection::East);
   sent[N] = sent[W] = sent[S] = sent[E] = 0;
-  if (static_cast<int>(emigrants) <= 0) return;
+  if (!(emigrants >= 1.0f)) return;  // fewer than one emigrant (NaN included)
   const float* w = plan.weight;
   float left = emigrants;
+  // Each draw takes at most the individuals left, which stay within the limit of a cell.
   if (plan.isEligible(N)) {
-    sent[N] = static_cast<int>(random.binomial_dev(w[N], static_cast<int>(left)));
+    sent[N] = static_cast<int>(random.binomial_dev(w[N], truncIndividuals(left)));
     left -= static_cast<float>(sent[N]);
   }
   if (plan.isEligible(W)) {
     sent[W] =
-        static_cast<int>(random.binomial_dev(w[W] / (w[W] + w[S] + w[E]), static_cast<int>(left)));
+        static_cast<int>(random.binomial_dev(w[W] / (w[W] + w[S] + w[E]), truncIndividuals(left)));
     left -= static_cast<float>(sent[W]);
   }
   if (plan.isEligible(S)) {
-    sent[S] = static_cast<int>(random.binomial_dev(w[S] / (w[S] + w[E]), static_cast<int>(left)));
+    sent[S] = static_cast<int>(random.binomial_dev(w[S] / (w[S] + w[E]), truncIndividuals(left)));
     left -= static_cast<float>(sent[S]);
   }
-  if (plan.isEligible(E)) sent[E] = static_cast<int>(left);
+  if (plan.isEligible(E)) sent[E] = truncIndividuals(left);
 }
 
 }  // namespace orvantis

@@ -81,15 +81,15 @@ int TDemographicEngine::twoPopulationMigrants(int i, int p, TGenerationRow& row,
         row.set_migrBetweenDemes(i, 0, 1, o);
         row.set_migrBetweenDemes(i, 1, 0, t);
       }
-      growDensityCompetition(first, second, g, h, two.growthRate[0], two.growthRate[1],
-                             competition);
+      growDensityCompetition(first, second, g, h, two.growthRate[0], two.growthRate[1], competition,
+                             sizeLimit_);
       first._N_POP = first.K < 1 ? 0 : g;
       second._N_POP = h;
     } else {
       const int g0 = g;
       const int h0 = h;
-      growDensityCompetition(first, second, g, h, two.growthRate[0], two.growthRate[1],
-                             competition);
+      growDensityCompetition(first, second, g, h, two.growthRate[0], two.growthRate[1], competition,
+                             sizeLimit_);
       first._N_POP = first.K < 1 ? 0 : g;
       second._N_POP = h;
       if (g0 > 0 && h0 > 0 && first.K >= 1) {

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ostream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "foundation/exception.h"
 #include "world/demography/baird_rates.h"
@@ -23,6 +25,36 @@ std::string number(double value) {
   std::ostringstream text;
   text << value;
   return text.str();
+}
+
+// The models read these rates as proportions: of a deme (emigrants), of the emigrants (jumpers)
+// or of a population (exchanges). A value outside 0 to 1, NaN included, would send more
+// individuals than there are, or a negative number of them.
+void requireProportion(const char* key, double value, const char* meaning) {
+  if (value >= 0.0 && value <= 1.0) return;
+  throw TException(my_string(std::string(key) + " is " + meaning +
+                             " and must lie between 0 and 1 (it is " + number(value) + ")."));
+}
+
+// Near a plain rate of 1 the efficient-lattice formula leaves the range of proportions; such
+// rates are held within 0 and 1, with one warning for the run.
+void keepRatesWithinProportions(std::vector<float>& rates, double m, std::ostream& log) {
+  int outside = 0;
+  float lowest = 0.0f;
+  float highest = 1.0f;
+  for (std::size_t g = 1; g < rates.size(); ++g) {
+    float& rate = rates[g];
+    if (rate >= 0.0f && rate <= 1.0f) continue;
+    ++outside;
+    lowest = std::min(lowest, rate);
+    highest = std::max(highest, rate);
+    rate = rate > 1.0f ? 1.0f : 0.0f;
+  }
+  if (outside == 0) return;
+  log << "WARNING: {World::SimulateWorld()} [with MigrationRate = " << m
+      << " the efficient-lattice migration rates of " << outside
+      << " generations lie outside 0 to 1 (from " << lowest << " to " << highest
+      << "); they are held within 0 and 1]" << std::endl;
 }
 
 // The gamma kernel of the jump distances. The settings loader configures it when the file asks
@@ -67,12 +99,8 @@ TLddParameters lddParameters(const TExtendedSettings& settings, int modelId) {
   }
 
   ldd.proportion = settings.realParameter(RealParam::LDDProportion, true);
-  if (!(ldd.proportion >= 0.0 && ldd.proportion <= 1.0)) {
-    throw TException(
-        my_string("LDDProportion is the share of the emigrants that disperse far "
-                  "and must lie between 0 and 1 (it is " +
-                  number(ldd.proportion) + ")."));
-  }
+  requireProportion("LDDProportion", ldd.proportion,
+                    "the share of the emigrants that disperse far");
 
   const int threshold = settings.rawInt(IntParam::LDD_max_treshold);
   if (threshold != kUndefinedInt) {
@@ -102,14 +130,15 @@ TTwoPopulationParameters twoPopulationParameters(const TExtendedSettings& settin
   two.growthRate[1] = static_cast<float>(settings.realParameter(RealParam::GrowthRate_P2, true));
   two.migrationRate[0] = settings.realParameter(RealParam::MigrationRate, true);
   two.migrationRate[1] = settings.realParameter(RealParam::MigrationRate_P2, true);
+  requireProportion("MigrationRate_P2", two.migrationRate[1],
+                    "the proportion of a deme of the second population that emigrates each "
+                    "generation");
   const double toP2 = settings.realParameter(RealParam::MigrRate_P1_to_P2, true);
   const double toP1 = settings.realParameter(RealParam::MigrRate_P2_to_P1, true);
-  if (!(toP2 >= 0.0) || !(toP1 >= 0.0)) {
-    // A negative exchange would create individuals in the population that gives them.
-    throw TException(my_string(
-        "The exchange rates between the populations must not be negative (MigrRate_P1_to_P2 is " +
-        number(toP2) + ", MigrRate_P2_to_P1 is " + number(toP1) + ")."));
-  }
+  requireProportion("MigrRate_P1_to_P2", toP2,
+                    "the rate of exchange from the first population to the second");
+  requireProportion("MigrRate_P2_to_P1", toP1,
+                    "the rate of exchange from the second population to the first");
   two.exchangeRate[0] = static_cast<float>(toP2);
   two.exchangeRate[1] = static_cast<float>(toP1);
   two.delayedMigration = settings.realParameter(RealParam::DelayedMigration);
@@ -125,12 +154,24 @@ TDemographicParameters TDemographicParameters::fromSettings(const TExtendedSetti
   parameters.growthRate = static_cast<float>(settings.realParameter(RealParam::GrowthRate, true));
   const double m = settings.realParameter(RealParam::MigrationRate, true);
   parameters.migrationRate = static_cast<float>(m);
-  if (settings.efficientLattice())
-    parameters.bairdRates = orvantis::bairdRates(m, parameters.endTime);
   if (isLongDistanceModel(parameters.modelId)) {
     parameters.ldd = lddParameters(settings, parameters.modelId);
   } else if (isTwoPopulationModel(parameters.modelId)) {
     parameters.twoPopulations = twoPopulationParameters(settings, parameters.modelId);
+  }
+  // Every known model emigrates MigrationRate of a deme, except a long-distance model whose
+  // cells take their four rates from the migration table. An unknown model stops the run at
+  // its first generation with its own message.
+  const bool usesMigrationRate =
+      cellRoutineFor(parameters.modelId) != TCellRoutine::None &&
+      !(isLongDistanceModel(parameters.modelId) && parameters.ldd.perCellRates);
+  if (usesMigrationRate) {
+    requireProportion("MigrationRate", m,
+                      "the proportion of a deme that emigrates each generation");
+  }
+  if (settings.efficientLattice()) {
+    parameters.bairdRates = orvantis::bairdRates(m, parameters.endTime);
+    keepRatesWithinProportions(parameters.bairdRates, m, settings.log());
   }
   return parameters;
 }

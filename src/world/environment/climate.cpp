@@ -68,9 +68,11 @@ int World::GenerateVostok(int time, int population) {
     float vegetationFriction = fLgm;
     // Land that exists only at low sea level has no present class: it keeps its LGM values.
     if (c.presentVegetation != noData) {
-      const int kPresent = kTable[c.presentVegetation];
+      // Both interpolations in single precision, as r itself: (-6)/(-9) between K 150 and 60
+      // gives 90, where a mixed evaluation would give 89.
+      const float kPresent = static_cast<float>(kTable[c.presentVegetation]);
       const float fPresent = fTable[c.presentVegetation];
-      k = truncToInt((static_cast<double>(kLgm) - kPresent) * r + kPresent);
+      k = truncToInt((static_cast<float>(kLgm) - kPresent) * r + kPresent);
       vegetationFriction = (fLgm - fPresent) * r + fPresent;
     }
     float friction = 0.5f;

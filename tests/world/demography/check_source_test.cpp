@@ -6,6 +6,7 @@
 #include <string>
 
 #include "support/text_assertions.h"
+#include "world/demography/population_limit.h"
 #include "world/landscape/build_fixture.h"
 
 namespace orvantis {
@@ -134,6 +135,16 @@ TEST_F(CheckSourceTest, IndividualsWithoutRoomAreDropped) {
   EXPECT_EQ(log.str(),
             "      WARNING: {World::CheckSource()} [no room for 90 individuals of the source "
             "'Islet': they are dropped]\n");
+}
+
+// A source larger than a cell can hold is placed at the limit of a cell, with a warning.
+TEST_F(CheckSourceTest, SourceBeyondTheLimitOfACellIsPlacedAtTheLimit) {
+  build("1\n" + sourceLine("Huge", 2000000000, 2.5, 2.5));
+  EXPECT_EQ(CheckSource(*world, 0), 1);
+  EXPECT_EQ(N(2, 2), kMaxIndividuals);
+  EXPECT_EQ(log.str(),
+            "      WARNING: {World::CheckSource()} [the source 'Huge' of 2000000000 individuals "
+            "exceeds the 268435456 that a cell can hold: 268435456 are placed]\n");
 }
 
 }  // namespace

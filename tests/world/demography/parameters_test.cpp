@@ -86,11 +86,70 @@ const std::string kTwo =
 TEST_F(DemographicParametersTest, TwoPopulationModelNeedsTwoPopulationsAndItsRates) {
   EXPECT_EQ(refusal("DoublePopulationMode=0\nChosenDemographicModel=24\n"),
             "The two-population demographic model 24 needs DoublePopulationMode = 1.");
-  EXPECT_CONTAINS(refusal(kTwo + "MigrRate_P2_to_P1=-0.1\n"),
-                  "must not be negative (MigrRate_P1_to_P2 is 0.05, MigrRate_P2_to_P1 is -0.1)");
+  EXPECT_EQ(refusal(kTwo + "MigrRate_P2_to_P1=-0.1\n"),
+            "MigrRate_P2_to_P1 is the rate of exchange from the second population to the first "
+            "and must lie between 0 and 1 (it is -0.1).");
   EXPECT_EQ(TDemographicParameters::fromSettings(load(kTwo + "DelayedMigration=0.5\n"))
                 .twoPopulations.delayedMigration,
             0.5);
+}
+
+// The models read these rates as proportions: outside 0 to 1 (NaN included) they would send
+// more individuals than a deme holds, or a negative number of them. Each is refused by its key
+// and value for every model that reads it; 0 and 1 run.
+TEST_F(DemographicParametersTest, RatesReadAsProportionsMustLieBetweenZeroAndOne) {
+  const std::string kOne = "DoublePopulationMode=0\nChosenDemographicModel=1\n";
+  const std::string kStochastic = "DoublePopulationMode=0\nChosenDemographicModel=3\n";
+  const std::pair<std::string, const char*> cases[] = {
+      {kOne, "MigrationRate"},     {kStochastic, "MigrationRate"}, {kLdd, "MigrationRate"},
+      {kLdd, "LDDProportion"},     {kTwo, "MigrationRate"},        {kTwo, "MigrationRate_P2"},
+      {kTwo, "MigrRate_P1_to_P2"}, {kTwo, "MigrRate_P2_to_P1"},
+  };
+  for (const auto& [model, key] : cases) {
+    for (const char* bad : {"-0.1", "5.1", "nan"}) {
+      const std::string message = refusal(model + key + "=" + bad + "\n");
+      EXPECT_STARTS_WITH(message, std::string(key) + " is ");
+      EXPECT_CONTAINS(message, std::string(" must lie between 0 and 1 (it is ") + bad + ").");
+    }
+    for (const char* edge : {"0", "1"}) {
+      EXPECT_EQ(refusal(model + key + "=" + edge + "\n"), "no exception") << key << "=" << edge;
+    }
+  }
+}
+
+// A key that the chosen model does not read may hold anything, and may be absent.
+TEST_F(DemographicParametersTest, RatesTheModelDoesNotReadAreNotChecked) {
+  EXPECT_EQ(refusal("DoublePopulationMode=0\nChosenDemographicModel=1\nMigrationRate_P2=7\n"
+                    "MigrRate_P1_to_P2=-1\nLDDProportion=3\n"),
+            "no exception");
+  // With a migration-rate map the long-distance cells take their four rates from the table.
+  EXPECT_EQ(refusal(kLdd + "Veg2mFile=m.txt\nmMapFile=m.asc\nMigrationRate=5\n"), "no exception");
+  // An unknown model stops the run at its first generation with its own message.
+  EXPECT_EQ(refusal("DoublePopulationMode=0\nChosenDemographicModel=99\nMigrationRate=5\n"),
+            "no exception");
+}
+
+// Near a plain rate of 1 the efficient-lattice formula leaves 0..1 for a few generations; those
+// rates are held within 0 and 1, with one warning.
+TEST_F(DemographicParametersTest, EfficientLatticeRatesAreHeldWithinProportions) {
+  const TDemographicParameters p = TDemographicParameters::fromSettings(
+      load("DoublePopulationMode=0\nChosenDemographicModel=1\nMigrationRate=1\n"
+           "AllowBairdEfficientLattice=1\n"));
+  ASSERT_EQ(p.bairdRates.size(), 11u);
+  for (int g = 1; g <= 10; ++g) {
+    EXPECT_GE(p.migrationRateAt(g), 0.0f) << g;
+    EXPECT_LE(p.migrationRateAt(g), 1.0f) << g;
+  }
+  EXPECT_EQ(p.migrationRateAt(10), 1.0f);
+  EXPECT_CONTAINS(log.str(),
+                  "WARNING: {World::SimulateWorld()} [with MigrationRate = 1 the efficient-lattice "
+                  "migration rates of ");
+  load(
+      "DoublePopulationMode=0\nChosenDemographicModel=1\nMigrationRate=0.3\n"
+      "AllowBairdEfficientLattice=1\n");
+  log.str("");
+  TDemographicParameters::fromSettings(*store);
+  EXPECT_EQ(log.str(), "");
 }
 
 }  // namespace

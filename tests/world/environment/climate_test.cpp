@@ -46,6 +46,21 @@ TEST_F(ClimateInterpolationTest, KAndFFollowTheTemperatureBetweenPresentAndLgm) 
   EXPECT_FLOAT_EQ(stateAt(1, 0).F, 0.6f);
 }
 
+// K and F are interpolated alike in single precision: with r = V(t)/V(-66600) = (-6)/(-9)
+// between K 150 (present) and 60 (LGM), K is 90, as any single-precision reading of the tables
+// gives; F is the single-precision value it always was.
+TEST_F(ClimateInterpolationTest, KIsInterpolatedInSinglePrecisionLikeF) {
+  table("Veg2KFile", "1 150\n2 60\n");
+  table("Veg2FFile", "1 0.2 present\n2 0.6 lgm\n");
+  climateSeries("-66600 -9\n-10000 -6\n0 0\n");
+  keys["FrictionChoice"] = "0";
+  ASSERT_EQ(build(), 1) << log.str();
+  applyClimate(-10000);
+  const float r = -6.0f / -9.0f;
+  EXPECT_EQ(stateAt(0, 0).K, 90);
+  EXPECT_EQ(stateAt(0, 0).F, (0.6f - 0.2f) * r + 0.2f);
+}
+
 TEST_F(ClimateInterpolationTest, FrictionTwoAveragesTheVegetationAndTheRoughness) {
   table("Veg2FFile", "1 0.2 present\n2 0.6 lgm\n");
   map("RoughnessTopoFile", gridText({"0.4 0.4 0.4", "-0.4 0.4 0.4"}, 3));
