@@ -6,9 +6,11 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <sstream>
 #include <string>
 
 #include "cli/command_fixture.h"
+#include "cli/console_window.h"
 
 namespace {
 
@@ -183,6 +185,20 @@ TEST_F(GeneticsCommandTest, TheGeneticsSubcommandSimulatesOverASavedDemography) 
   // The saved demography gives the genealogies and data of the demography in memory.
   EXPECT_EQ(output("_1.arp") + output("_2.arp") + output("_results.txt"), direct);
 
+  // Rows of a saved demography damaged on disk cannot be decoded: the walk stops there and the
+  // series with it.
+  std::string bytes = dir_.read("saved.demography");
+  for (std::size_t i = bytes.size() / 2; i < bytes.size() / 2 + 2000; ++i) bytes[i] ^= 0x5a;
+  dir_.write("damaged.demography", bytes);
+  const RunResult damaged = run("genetics --quiet --seed 9 --demography damaged.demography" +
+                                settings + " study/settings.txt");
+  EXPECT_EQ(damaged.status, 1);
+  EXPECT_TRUE(contains(damaged.err,
+                       "ERROR: genetic simulations stopped: the stored demography "
+                       "cannot be read"))
+      << damaged.err;
+  EXPECT_TRUE(contains(log(), "[the stored demography of generation ")) << log();
+
   // Without the genetic files the subcommand has nothing to do.
   const RunResult none =
       run("genetics --quiet --demography saved.demography --set SampleFile= "
@@ -192,6 +208,19 @@ TEST_F(GeneticsCommandTest, TheGeneticsSubcommandSimulatesOverASavedDemography) 
                        "ERROR: genetics: Nothing to simulate: the settings name a "
                        "genetic parameters file but no sample file (SampleFile)."))
       << none.err;
+}
+
+// The progress bar on a terminal counts what it is given: simulations for the genetic step.
+TEST(ConsoleProgressTest, TheBarNamesWhatItCounts) {
+  std::ostringstream err;
+  orvantis::TConsoleWindow window(err, false, true);
+  window.progress({"Genetic simulations", 3, 10, "simulation"});
+  EXPECT_TRUE(contains(err.str(),
+                       "\rGenetic simulations [#########                     ] "
+                       "simulation 3/10  30%"))
+      << err.str();
+  window.progress({"Genetic simulations", 10, 10, "simulation"});
+  EXPECT_EQ(err.str().back(), '\n');
 }
 
 }  // namespace
