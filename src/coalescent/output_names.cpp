@@ -37,14 +37,26 @@ std::string sampleRunName(const std::string& sampleFile) {
   return base.substr(afterLastSeparator(base));
 }
 
+std::string outputDirectory(const std::string& sampleFile) {
+  return sampleDirectory(sampleFile) + kGeneticsOutputFolder + "/";
+}
+
+std::string runName(const std::string& settingsPath, const std::string& sampleFile) {
+  return settingsRunName(settingsPath) + "_" + sampleRunName(sampleFile);
+}
+
+std::string outputBaseName(const std::string& settingsPath, const std::string& sampleFile) {
+  return outputDirectory(sampleFile) + runName(settingsPath, sampleFile);
+}
+
 TOutputNames makeOutputNames(const std::string& settingsPath, const std::string& sampleFile) {
   TOutputNames names;
   names.settingsName = settingsRunName(settingsPath);
   names.sampleName = sampleRunName(sampleFile);
   names.sampleDirectory = sampleDirectory(sampleFile);
-  names.outputDirectory = names.sampleDirectory + kGeneticsOutputFolder + "/";
-  names.runName = names.settingsName + "_" + names.sampleName;
-  names.baseName = names.outputDirectory + names.runName;
+  names.outputDirectory = outputDirectory(sampleFile);
+  names.runName = runName(settingsPath, sampleFile);
+  names.baseName = outputBaseName(settingsPath, sampleFile);
   return names;
 }
 

@@ -27,6 +27,10 @@ std::string settingsRunName(const std::string& settingsPath);
 // D and N of a sample file name.
 std::string sampleDirectory(const std::string& sampleFile);
 std::string sampleRunName(const std::string& sampleFile);
+// O, R and B.
+std::string outputDirectory(const std::string& sampleFile);
+std::string runName(const std::string& settingsPath, const std::string& sampleFile);
+std::string outputBaseName(const std::string& settingsPath, const std::string& sampleFile);
 
 struct TOutputNames {
   std::string settingsName;     // S
