@@ -89,27 +89,9 @@ bool TGeneticSeries::openSharedFiles() {
   return true;
 }
 
-bool TGeneticSeries::setUp() {
-  start_ = std::chrono::steady_clock::now();
-  log_ << "Starting Coalescent simulation" << std::endl;
-  if (!checkDemography()) return false;
-  TExtendedSettings& settings = world_.settings();
-  TWindowServices& window = collection_.window();
+bool TGeneticSeries::readRunSettings() {
+  const TExtendedSettings& settings = world_.settings();
   const TGeneticOptions& options = inputs_.options;
-
-  // The chromosomes of the genetic parameters file.
-  const std::string geneticFile = settings.fileParameter(FileParam::GeneticFile).str();
-  const int numChromosomes = readNumChromosomes(geneticFile, log_);
-  if (!checkNumChromosomes(numChromosomes, log_, window)) {
-    return notRun("the genetic parameters file '" + geneticFile + "' gives no chromosome");
-  }
-  storeSetting(settings, "NumIndeLoci", numChromosomes);
-  plan_.numChromosomes = numChromosomes;
-
-  if (!checkSources()) return false;
-
-  if (!collection_.createDemesFromWorld()) return notRun("not enough memory for the demes");
-  collection_.parameters().setNumChromosomes(numChromosomes);
   plan_.numSimulations = settings.intParameter(IntParam::NumGeneticSimulations);
   report_.simulations = plan_.numSimulations;
   if (plan_.numSimulations < 1) {
@@ -138,6 +120,31 @@ bool TGeneticSeries::setUp() {
   plan_.spatialMaps = options.spatialCoalescence;
   plan_.proportionFiles =
       plan_.numPopulations == 2 && settings.intParameter(IntParam::PropFile) == 1;
+  return true;
+}
+
+bool TGeneticSeries::setUp() {
+  start_ = std::chrono::steady_clock::now();
+  log_ << "Starting Coalescent simulation" << std::endl;
+  if (!checkDemography()) return false;
+  TExtendedSettings& settings = world_.settings();
+  TWindowServices& window = collection_.window();
+  const TGeneticOptions& options = inputs_.options;
+
+  // The chromosomes of the genetic parameters file.
+  const std::string geneticFile = settings.fileParameter(FileParam::GeneticFile).str();
+  const int numChromosomes = readNumChromosomes(geneticFile, log_);
+  if (!checkNumChromosomes(numChromosomes, log_, window)) {
+    return notRun("the genetic parameters file '" + geneticFile + "' gives no chromosome");
+  }
+  storeSetting(settings, "NumIndeLoci", numChromosomes);
+  plan_.numChromosomes = numChromosomes;
+
+  if (!checkSources()) return false;
+
+  if (!collection_.createDemesFromWorld()) return notRun("not enough memory for the demes");
+  collection_.parameters().setNumChromosomes(numChromosomes);
+  if (!readRunSettings()) return false;
 
   // Names, directory and the files every simulation adds to.
   plan_.names = makeOutputNames(settings.settingsPath().str(),

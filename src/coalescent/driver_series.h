@@ -84,6 +84,9 @@ class TGeneticSeries {
   bool notRun(const std::string& problem);
   bool checkDemography();
   bool checkSources();
+  // The numbers of simulations and generations, the populations, the files the settings and
+  // options ask for.
+  bool readRunSettings();
   bool openSharedFiles();
   bool openFile(std::ofstream& file, const std::string& name);
   bool prepareRun();

@@ -238,6 +238,46 @@ TEST_F(SmallRunTest, AFailedGenealogyIsCountedAndItsProjectFileCompleted) {
                           std::to_string(report.completed) + " random samples\n");
 }
 
+TEST_F(SmallRunTest, TwoPopulationsWriteTheirProportionFiles) {
+  // The first population's source in the left cell, the second's in the right one, starting at
+  // generation 2; the lineages meet in the ancestral deme 5 generations before generation 0.
+  keys["PropFile"] = "1";
+  keys["TauValue"] = "5";
+  keys["AncestralSize"] = "40";
+  buildWorld({"1 1"}, 5, 2);
+  setSize(0, 0, 30, 0);
+  setSize(0, 1, 30, 1);
+  addSource("First", 0, 0);
+  addSource("Second", 0, 1, 0, 0, 0, 0.0f, 1);
+  world->sources()[1].expansionTime = 2;
+  writeSamples({sampleAt("a", 3, 0, 0, 0), sampleAt("b", 3, 1, 0, 1)});
+  writeParameters("1\n#chromosome 1\n1\nRFLP 2 0 0.01\n");
+  const TGeneticRunReport report = simulate();
+  ASSERT_EQ(report.status, TGeneticRunStatus::Completed) << report.problem << log.str();
+  ASSERT_EQ(report.failed, 0) << log.str();
+  for (int s = 1; s <= 2; ++s) {
+    std::istringstream lines(output("_Proportion_" + std::to_string(s) + ".prop"));
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line,
+              "Proportion of lineages sampled in P2 which derived from the P2 source population");
+    std::getline(lines, line);
+    EXPECT_EQ(line, "#Chrom\ta\tb\t");
+    std::getline(lines, line);
+    std::istringstream fields(line);
+    std::string name;
+    fields >> name;
+    EXPECT_EQ(name, "Chrom_1");
+    int count = 0;
+    for (double p; fields >> p; ++count) {
+      EXPECT_GE(p, 0.0);
+      EXPECT_LE(p, 1.0);
+    }
+    EXPECT_EQ(count, 2) << line;
+  }
+  EXPECT_PRED_FORMAT2(textContains, output("_1.arp"), "\t\tSampleName=\"b\"\n");
+}
+
 TEST_F(SmallRunTest, SeriesMergedFromResultsWritesWhatTheDirectRunWrites) {
   // The per-simulation function and the merge, driven by hand, give the same files as
   // SimulateGeneticData; the totals of the series are those the collection counted itself.
