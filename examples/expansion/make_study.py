@@ -16,6 +16,10 @@ Every file is written next to this script:
     veg2f.txt        index of the friction tables          -> veg2f_g0.txt
     sources.txt      the population sources
     places.col       five named places whose arrival times are reported
+    samples.sam      ten samples of 20 genes for the genetic simulations, one
+                     of them ancient
+    genetics.par     the genetic markers: one chromosome of 500 DNA sites and
+                     10 microsatellites
 
 settings.txt and README.md are written by hand and are not touched.
 
@@ -60,6 +64,27 @@ K_OF = {c[0]: c[2] for c in CLASSES}
 SOURCE_NAME = "Origin"
 SOURCE_SIZE = 50
 SOURCE_MIN_COAST_DISTANCE = 12   # cells
+
+# Genetic samples: 20 genes each, at the source, at the five places and at
+# four more cells spread over the continent; the last one is ancient, taken
+# at generation 700 (300 generations before the present), long after the
+# expansion reached its cell.
+SAMPLE_GENES = 20
+ANCIENT_DATE = 700
+EXTRA_SAMPLES = [("Centre", (36, 50)), ("NorthEast", (22, 90)),
+                 ("SouthEast", (66, 80)), ("Ancient", (46, 70))]
+
+# The genetic parameters file: one chromosome, unlinked to nothing else, of
+# 500 DNA sites (mutation rate per site and generation, base frequencies
+# A C G T, exchange rates AC AG AT CG CT GT: transitions four times as likely
+# as transversions) and 10 single-step microsatellites without range
+# constraint; no recombination.
+GENETICS_PAR = """1
+#chromosome 1
+2
+DNA 500 0 0.000005 0.25 0.25 0.25 0.25 1 4 1 1 4 1
+MICROSAT 10 0 0.001 0 0
+"""
 
 rng = random.Random(SEED)
 
@@ -486,9 +511,17 @@ def main():
         ("EastPlain", nearest_cell((50, 97), habitable)),
     ]
 
+    taken = {src} | {cell for _, cell in places}
+    samples = [(SOURCE_NAME, src)] + places
+    for name, target in EXTRA_SAMPLES:
+        cell = nearest_cell(target, lambda r, c: habitable(r, c) and (r, c) not in taken
+                            and K_OF[veg[r][c]] >= 2 * SAMPLE_GENES)
+        taken.add(cell)
+        samples.append((name, cell))
+
     # ---- checks ---------------------------------------------------------
     reach = bfs_distance([src], habitable)
-    for name, (r, c) in [(SOURCE_NAME, src)] + places:
+    for name, (r, c) in [(SOURCE_NAME, src)] + places + samples:
         x, y = cell_xy(r, c)
         require(xy_cell(x, y) == (r, c), name + ": coordinates do not fall in its cell")
         require(land[r][c] and veg[r][c] is not None and alt[r][c] is not None,
@@ -527,6 +560,16 @@ def main():
         col.append("%s 0 %.1f %.1f 0" % (name, py, px))   # name population y x (unused)
     write("places.col", "\n".join(col) + "\n")
 
+    sam = ["%d" % len(samples)]
+    for name, (r, c) in samples:
+        px, py = cell_xy(r, c)
+        line = "%s %d 0 %.1f %.1f" % (name, SAMPLE_GENES, py, px)   # name genes population y x
+        if name == "Ancient":
+            line += " %d" % ANCIENT_DATE                           # date (generation)
+        sam.append(line)
+    write("samples.sam", "\n".join(sam) + "\n")
+    write("genetics.par", GENETICS_PAR)
+
     verify()
 
     counts = {i: 0 for i, *_ in CLASSES}
@@ -542,6 +585,8 @@ def main():
     for name, (r, c) in places:
         print("place %-11s row %2d, column %2d, %s, %.1f m"
               % (name, r, c, dict((i, l) for i, l, *_ in CLASSES)[veg[r][c]], alt[r][c]))
+    for name, (r, c) in samples:
+        print("sample %-11s row %2d, column %2d, %s" % (name, r, c, dict((i, l) for i, l, *_ in CLASSES)[veg[r][c]]))
 
 
 def read_grid(name):
@@ -591,6 +636,16 @@ def verify():
     for line in lines[1: 1 + int(lines[0])]:
         name, _, y, x, _ = line.split()
         check(name, float(x), float(y))
+    with open(os.path.join(HERE, "samples.sam"), encoding="ascii") as f:
+        lines = f.read().split("\n")
+    cells = set()
+    for line in lines[1: 1 + int(lines[0])]:
+        name, genes, _, y, x = line.split()[:5]
+        check(name, float(x), float(y))
+        r, c = xy_cell(float(x), float(y))
+        require(k_table[veg[r][c]] >= 2 * int(genes), name + ": too few individuals for the sample")
+        require((r, c) not in cells, name + ": two samples in one cell")
+        cells.add((r, c))
 
 
 if __name__ == "__main__":

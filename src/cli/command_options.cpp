@@ -42,6 +42,52 @@ void addCommonOptions(CLI::App& app, TCommandOptions& options, std::vector<std::
       ->transform(CLI::AsSizeValue(false));
 }
 
+// The genetic simulations' choices that no settings key carries (the check boxes and fields of
+// the window's coalescent page), shared by the study workflow and the genetics subcommand.
+void addGeneticOptions(CLI::App& app, TCommandOptions& options) {
+  TGeneticOptions& genetic = options.geneticOptions;
+  app.add_flag("--gray", options.gray, "Draw the bitmaps in the gray style");
+  app.add_flag("--coal-trees", genetic.coalescentTrees,
+               "Genetics: save each genealogy drawn over its coalescence counts, "
+               "B_CoalTree_<s>.bmp (genealogies without recombination)");
+  app.add_flag("--coal-spatial", genetic.spatialCoalescence,
+               "Genetics: save the coalescence counts of every genealogy, "
+               "B_NumCoal_sim<s>_chrom<c>.bmp");
+  app.add_flag("--coal-temporal", genetic.temporalCoalescence,
+               "Genetics: write the generation of every coalescence to B.coal (also needs "
+               "TemporalCoalescenceFile = 1 in the settings)");
+  app.add_flag("--genetic-bitmaps", genetic.geneticBitmaps,
+               "Genetics: save snapshots of the demography under the samples during every "
+               "genealogy, bmp/genetic_g<G>.bmp");
+  app.add_option("--genetic-every", genetic.geneticBitmapStep,
+                 "Genetics: generations between two snapshots of --genetic-bitmaps (default 100)")
+      ->type_name("N")
+      ->check(CLI::PositiveNumber);
+  app.add_option("--genetic-background", genetic.background,
+                 "Genetics: background of the snapshots, occupation or density of the population "
+                 "of --genetic-population (default occupation)")
+      ->type_name("occupation|density")
+      ->transform(CLI::CheckedTransformer(std::map<std::string, TGeneticBitmapBackground>{
+          {"occupation", TGeneticBitmapBackground::Occupation},
+          {"density", TGeneticBitmapBackground::Density}}));
+  app.add_option("--genetic-population", options.geneticPopulation,
+                 "Genetics: population whose density the snapshots show, 1 or 2 (default 1)")
+      ->type_name("P")
+      ->check(CLI::Range(1, 2));
+  app.add_option("--coal-zoom", genetic.coalescenceZoom,
+                 "Genetics: pixels per cell of the coalescence tree bitmaps and snapshots, one "
+                 "of 1, 2, 3, 4, 5, 6, 8, 10 (default 4)")
+      ->type_name("Z")
+      ->check(CLI::IsMember({1, 2, 3, 4, 5, 6, 8, 10}));
+}
+
+// The choices that follow from other options once the command line is read.
+void completeGeneticOptions(TCommandOptions& options) {
+  TGeneticOptions& genetic = options.geneticOptions;
+  genetic.population = options.geneticPopulation - 1;
+  genetic.colours = options.gray ? TGeneticBitmapColours::Gray : TGeneticBitmapColours::Colour;
+}
+
 int parse(CLI::App& app, int argc, const char* const* argv) {
   try {
     app.parse(argc, argv);
@@ -74,9 +120,11 @@ std::optional<int> parseGenetics(int argc, const char* const* argv, TCommandOpti
                  "simulations over; the settings must describe the same world")
       ->type_name("FILE")
       ->required();
+  addGeneticOptions(app, options);
   const int status = parse(app, argc, argv);
   if (status >= 0) return status;
   storeOverrides(sets, options);
+  completeGeneticOptions(options);
   return std::nullopt;
 }
 
@@ -95,7 +143,6 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, TCommandO
       ->check(CLI::PositiveNumber);
   app.add_option("--zoom", options.zoom, "Pixels per cell side in the bitmaps, 1 to 8 (default 4)")
       ->check(CLI::Range(1, 8));
-  app.add_flag("--gray", options.gray, "Draw the bitmaps in the gray style");
   app.add_option("--arrows", options.arrows,
                  "Draw immigration arrows over density and migration maps, one per A x A cells")
       ->type_name("A")
@@ -113,10 +160,15 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, TCommandO
                  "After the demographic simulation, save the world and its demography to FILE "
                  "for later genetic simulations (orvantis genetics)")
       ->type_name("FILE");
+  app.add_flag("--no-genetics", options.noGenetics,
+               "Stop after the demography even when the settings name a sample file and a "
+               "genetic parameters file");
+  addGeneticOptions(app, options);
 
   const int status = parse(app, argc, argv);
   if (status >= 0) return status;
   storeOverrides(sets, options);
+  completeGeneticOptions(options);
   return std::nullopt;
 }
 

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "coalescent/genetic_options.h"
 #include "world/database/database_storage.h"
 
 namespace orvantis {
@@ -30,6 +31,11 @@ struct TCommandOptions {
   // "orvantis genetics": genetic simulations over a saved demography.
   bool genetics = false;
   std::string demographyFile;
+  // The genetic simulations after the demography (when the settings name a sample file and a
+  // genetic parameters file), and the choices no settings key carries.
+  bool noGenetics = false;
+  TGeneticOptions geneticOptions;
+  int geneticPopulation = 1;  // --genetic-population, from 1
   // Where the log file lives (the directory current at program start).
   std::string logPath;
 };

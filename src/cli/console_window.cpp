@@ -50,7 +50,7 @@ void TConsoleWindow::progress(const TProgress& p) {
   constexpr int kWidth = 30;
   const int filled = static_cast<int>(fraction * kWidth + 0.5);
   err_ << '\r' << p.label << " [" << std::string(static_cast<std::size_t>(filled), '#')
-       << std::string(static_cast<std::size_t>(kWidth - filled), ' ') << "] generation "
+       << std::string(static_cast<std::size_t>(kWidth - filled), ' ') << "] " << p.unit << ' '
        << p.current << '/' << p.total << ' ' << std::setw(3) << static_cast<int>(fraction * 100.0)
        << "%  " << std::fixed << std::setprecision(1) << left << " s left" << std::defaultfloat
        << std::flush;

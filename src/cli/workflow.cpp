@@ -49,8 +49,20 @@ int TCommandWorkflow::run() {
   if (!simulateDemography()) return 1;
   if (!saveDemographyPath_.empty() && !saveDemography()) return 1;
   const bool outputsOk = writeOutputs();
+  bool geneticsOk = true;
+  std::string why;
+  if (settingsNameGeneticFiles(why)) {
+    if (options_.noGenetics) {
+      geneticsNote_ = "skipped (--no-genetics)";
+    } else {
+      geneticsOk = simulateGenetics();
+    }
+  } else if (!settings_.fileParameter(FileParam::SampleFile).isEmpty() ||
+             !settings_.fileParameter(FileParam::GeneticFile).isEmpty()) {
+    geneticsNote_ = "none, " + why;
+  }
   printSummary(outputsOk);
-  return outputsOk ? 0 : 1;
+  return outputsOk && geneticsOk ? 0 : 1;
 }
 
 bool TCommandWorkflow::saveDemography() {
@@ -77,15 +89,18 @@ int TCommandWorkflow::runGenetics() {
        << world_.numberOfCells() << " active, generations 0 to " << db.endTime() << ", "
        << db.numberOfPopulations() << " population(s), from " << demographyPath_ << "\n";
   out_ << "The settings describe the world of the saved demography.\n";
-  const char* notAvailable = "genetic simulations not available in this build";
-  context_.log << "ERROR: {orvantis genetics} [" << notAvailable << "]" << std::endl;
-  context_.window.messageBox(
-      "Genetic simulations are not available in this build: the saved "
-      "demography and the settings were checked, nothing was simulated.",
-      "ERROR: genetics");
+  std::string why;
+  bool ok = false;
+  if (settingsNameGeneticFiles(why)) {
+    ok = simulateGenetics();
+  } else {
+    context_.log << "ERROR: {orvantis genetics} [" << why << "]" << std::endl;
+    context_.window.messageBox("Nothing to simulate: " + why + ".", "ERROR: genetics");
+  }
+  printGeneticSummary();
   if (!options_.logPath.empty()) out_ << "Log: " << options_.logPath << '\n';
   out_ << std::flush;
-  return 1;
+  return ok ? 0 : 1;
 }
 
 void TCommandWorkflow::applyOverrides() {
@@ -260,6 +275,7 @@ void TCommandWorkflow::printSummary(bool outputsOk) const {
   if (!any) out_ << " (none asked for)";
   out_ << '\n';
   if (!outputsOk) out_ << "Some outputs could not be written: see the log.\n";
+  printGeneticSummary();
   if (!options_.logPath.empty()) out_ << "Log: " << options_.logPath << '\n';
   out_ << std::flush;
 }

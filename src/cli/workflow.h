@@ -1,10 +1,14 @@
 #pragma once
 // The study workflow of the command line: the window's commands in order, without the window.
-// Open Settings, Build World, RUN with its report, then the demographic output files.
+// Open Settings, Build World, RUN with its report, the demographic output files, then "Do
+// simulations !" when the settings name a sample file and a genetic parameters file.
 
+#include <optional>
 #include <ostream>
+#include <string>
 
 #include "cli/command_options.h"
+#include "coalescent/driver.h"
 #include "world/landscape/world.h"
 
 namespace orvantis {
@@ -35,6 +39,14 @@ class TCommandWorkflow {
   // Shows, as warning boxes, what the settings store could not read as numbers since the last
   // call (the log has it already).
   void showSettingsWarnings();
+  // "Do simulations !" on the world's collection (workflow_genetics.cpp): true when the series
+  // ran to its end, even with genealogies that could not be finished.
+  bool simulateGenetics();
+  // Whether the settings name both genetic input files; otherwise `why` says what is missing.
+  bool settingsNameGeneticFiles(std::string& why) const;
+  // The genetic lines of the summary (nothing when no genetic step was asked for).
+  void printGeneticSummary() const;
+
   // Loads the settings file and stores the --set values over it.
   void loadWithOverrides();
   void applyOverrides();
@@ -49,6 +61,9 @@ class TCommandWorkflow {
   // the current one.
   std::string saveDemographyPath_;
   std::string demographyPath_;
+  // The genetic step: its report when it ran, or why it did not.
+  std::optional<TGeneticRunReport> genetics_;
+  std::string geneticsNote_;
 };
 
 }  // namespace orvantis

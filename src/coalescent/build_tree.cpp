@@ -73,6 +73,7 @@ int TDemeCollection::beginGenealogy() {
 
   const int endTime = reader_->database().endTime();
   setWalkTime(endTime);
+  if (!viewsReadable()) return refuseUnreadableGeneration(endTime);
   migrationEvents_ = 0;
   numCoalescences_ = 0;
   numRecombinations_ = 0;
@@ -121,6 +122,12 @@ int TDemeCollection::beginGenealogy() {
     if (observer_ != nullptr) observer_->atStep(*this, endTime);
   }
   return 1;
+}
+
+int TDemeCollection::refuseUnreadableGeneration(int d) {
+  log_ << "ERROR: {TDemeCollection::buildTree} [the stored demography of generation "
+       << (d > 0 ? d : 0) << " cannot be read]" << std::endl;
+  return 0;
 }
 
 void TDemeCollection::showLabels(int E, int d) {
@@ -184,6 +191,7 @@ int TDemeCollection::buildTree(int simulationNumber) {
   while (E < maxGenerations_ && totalLineages_ > 1 && remainingLineageLoci_ > loci) {
     stepCounter_ = E;
     setWalkTime(d);
+    if (!viewsReadable()) return refuseUnreadableGeneration(d);
     lineageGenerations_ += totalLineages_ - pendingAncientGenes_;
     showWalkStep(E, d, true);
     if (d < 1 && severalSources) {
@@ -197,6 +205,7 @@ int TDemeCollection::buildTree(int simulationNumber) {
     ++E;
   }
   setWalkTime(d);
+  if (!viewsReadable()) return refuseUnreadableGeneration(d);
   return finishGenealogy(simulationNumber, E, parameters_.totalRecRate() != 0.0);
 }
 

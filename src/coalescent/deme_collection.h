@@ -168,6 +168,9 @@ class TDemeCollection {
   int walkTime() const { return walkTime_; }
   const TGenerationView& currentView() const { return currentView_; }
   const TGenerationView& previousView() const { return previousView_; }
+  // Both views of the walk's generation could be read (a damaged saved demography gives
+  // unreadable rows: the walk then stops with a log line instead of reading them).
+  bool viewsReadable() const { return currentView_.valid() && previousView_.valid(); }
   // Null before createDemesFromWorld.
   TDemographyReader* reader() { return reader_ ? &*reader_ : nullptr; }
 
@@ -261,6 +264,8 @@ class TDemeCollection {
   // Window and observer at a step: every step (buildTree) or only at refresh turns.
   void showWalkStep(int E, int d, bool everyStep);
   void showLabels(int E, int d);
+  // Logs that the stored demography of generation d cannot be read; 0 (the genealogy fails).
+  int refuseUnreadableGeneration(int d);
   // Steps 5 to 7 of a walk: final updates and the end rules. 1 when finished.
   int finishGenealogy(int simulationNumber, int E, bool recombining);
   // One generation step of the spatial walk (d >= 1, or any d with a single source in

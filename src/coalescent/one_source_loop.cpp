@@ -38,6 +38,7 @@ int TDemeCollection::buildTreeOneOriginOneLayerRecombination(int simulationNumbe
   while (E < maxGenerations_ && totalLineages_ > 1 && remainingLineageLoci_ > loci && d > 0) {
     stepCounter_ = E;
     setWalkTime(d);
+    if (!viewsReadable()) return refuseUnreadableGeneration(d);
     lineageGenerations_ += totalLineages_ - pendingAncientGenes_;
     showWalkStep(E, d, false);
     if (!spatialStep(d, E, recombining, true)) return 0;
@@ -47,6 +48,7 @@ int TDemeCollection::buildTreeOneOriginOneLayerRecombination(int simulationNumbe
   }
 
   setWalkTime(d);
+  if (!viewsReadable()) return refuseUnreadableGeneration(d);
   if (d == 0 && recombining && source != nullptr && source->sizeBeforeExpansion >= 1) {
     for (int i = 0; i < numDemes_; ++i) {
       TDeme& deme = *demeAt(activeDemes_[static_cast<std::size_t>(i)]);
@@ -72,6 +74,7 @@ int TDemeCollection::buildTreeOneOriginOneLayerRecombination(int simulationNumbe
     while (E < maxGenerations_ && totalLineages_ > 1 && remainingLineageLoci_ > loci) {
       stepCounter_ = E;
       setWalkTime(d);
+      if (!viewsReadable()) return refuseUnreadableGeneration(d);
       lineageGenerations_ += totalLineages_ - pendingAncientGenes_;
       showWalkStep(E, d, false);
       for (int i = 0; i < numDemes_; ++i) {
@@ -94,6 +97,7 @@ int TDemeCollection::buildTreeOneOriginOneLayerRecombination(int simulationNumbe
     }
   }
   setWalkTime(d);
+  if (!viewsReadable()) return refuseUnreadableGeneration(d);
   return finishGenealogy(simulationNumber, E, recombining);
 }
 

@@ -9,9 +9,10 @@ namespace orvantis {
 class TDemeCollection;
 
 struct TProgress {
-  std::string label;  // what is running, e.g. "Simulating demography"
-  long current = 0;   // e.g. the generation reached
-  long total = 0;     // e.g. EndTime
+  std::string label;                // what is running, e.g. "Simulating demography"
+  long current = 0;                 // e.g. the generation reached
+  long total = 0;                   // e.g. EndTime
+  std::string unit = "generation";  // what is counted, e.g. "simulation"
 };
 
 // The counters of the backward simulation shown while a genealogy is built.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <utility>
 
 #include "coalescent/deme_collection.h"
 
@@ -154,6 +155,22 @@ int TPairStatistics::addGenealogy(const TTree& tree, const std::vector<int>& tip
     }
   }
   ++genealogies_;
+  return 1;
+}
+
+int TPairStatistics::merge(const TPairStatistics& other) {
+  if (other.numDemes_ != numDemes_) return 0;
+  const std::pair<TMeanMat*, const TMeanMat*> matrices[4] = {
+      {&meanTimes, &other.meanTimes},
+      {&sdTimes, &other.sdTimes},
+      {&meanDifferences, &other.meanDifferences},
+      {&sdDifferences, &other.sdDifferences}};
+  for (const auto& [into, from] : matrices) {
+    for (int i = 0; i < numDemes_; ++i) {
+      for (int j = 0; j < numDemes_; ++j) into->at(i, j) += from->at(i, j);
+    }
+  }
+  genealogies_ += other.genealogies_;
   return 1;
 }
 

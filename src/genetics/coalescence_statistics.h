@@ -48,6 +48,10 @@ class TPairStatistics {
   [[nodiscard]] int addGenealogy(const TTree& tree, const std::vector<int>& tipDeme);
   // Genealogies added so far.
   int genealogies() const { return genealogies_; }
+  // Adds the matrices and the genealogies of statistics gathered apart over the same demes (one
+  // simulation's, merged into the run's in simulation order). 0, with nothing added, when the
+  // numbers of demes differ.
+  [[nodiscard]] int merge(const TPairStatistics& other);
 
   TMeanMat meanTimes;
   TMeanMat sdTimes;

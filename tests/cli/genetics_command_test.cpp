@@ -1,0 +1,226 @@
+// The genetic step of the orvantis command: "Do simulations !" after the demography when the
+// settings name a sample file and a genetic parameters file, its options, output names, summary
+// and exit status; and the genetics subcommand over a saved demography.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <sstream>
+#include <string>
+
+#include "cli/command_fixture.h"
+#include "cli/console_window.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using orvantis::testing::CommandTest;
+using orvantis::testing::RunResult;
+
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+class GeneticsCommandTest : public CommandTest {
+ protected:
+  GeneticsCommandTest() { copyExampleStudy(); }
+
+  std::string output(const std::string& name) {
+    return dir_.read("study/GeneticsOutput/settings_samples" + name);
+  }
+  // Width and height of a Windows bitmap file.
+  std::pair<std::int32_t, std::int32_t> bitmapSize(const std::string& path) {
+    const std::string bytes = dir_.read(path);
+    if (bytes.size() < 26) return {0, 0};
+    auto at = [&](std::size_t i) {
+      return static_cast<std::int32_t>(static_cast<unsigned char>(bytes[i]) |
+                                       static_cast<unsigned char>(bytes[i + 1]) << 8 |
+                                       static_cast<unsigned char>(bytes[i + 2]) << 16 |
+                                       static_cast<unsigned char>(bytes[i + 3]) << 24);
+    };
+    return {at(18), at(22)};
+  }
+};
+
+TEST_F(GeneticsCommandTest, TheExampleStudyRunsItsGeneticSimulationsAfterTheDemography) {
+  const RunResult r = run("--seed 12345 --coal-temporal study/settings.txt");
+  ASSERT_EQ(r.status, 0) << r.err << log();
+  EXPECT_TRUE(contains(r.out, "create folder GeneticsOutput/ ?\n")) << r.out;
+  EXPECT_TRUE(contains(r.out, "Genetic simulations: 10 of 10 completed, 0 failed, in ")) << r.out;
+  const std::string directory = (at("study") / "GeneticsOutput").string() + "/";
+  EXPECT_TRUE(contains(r.out, "Genetic outputs in " + directory + " (run settings_samples)\n"))
+      << r.out;
+  EXPECT_LT(r.out.find("Outputs in "), r.out.find("Genetic simulations: ")) << r.out;
+  for (const char* file : {"_1.arp", "_10.arp", "_projects.txt", "_results.txt", ".bat", ".coal",
+                           "_true_trees.trees", "_mut_trees.trees", "_sim10_chrom1.pau",
+                           "_tree_sim1_chrom1.tri", "_TotNumCoal.bmp", "_TotMRCADensity.bmp"}) {
+    EXPECT_FALSE(output(file).empty()) << file;
+  }
+  // The ancient sample joins at its date: its genes' branches are 300 generations shorter.
+  EXPECT_TRUE(contains(output("_1.arp"), "\t\tSampleName=\"Ancient\"\n\t\tSampleSize=20\n"));
+  EXPECT_TRUE(contains(output("_results.txt"), "\nData type : STANDARD\n"));
+  EXPECT_TRUE(contains(log(), "Starting Coalescent simulation\n"));
+  EXPECT_TRUE(contains(log(), "... Done! (Duration of SimulateGeneticData function : "));
+  EXPECT_FALSE(contains(r.out, "Note:"));
+
+  // --no-genetics stops after the demography.
+  fs::remove_all(at("study/GeneticsOutput"));
+  const RunResult skipped =
+      run("--quiet --seed 1 --no-genetics --set EndTime=50 study/settings.txt");
+  ASSERT_EQ(skipped.status, 0) << skipped.err;
+  EXPECT_TRUE(contains(skipped.out, "Genetic simulations: skipped (--no-genetics)\n"))
+      << skipped.out;
+  EXPECT_FALSE(fs::exists(at("study/GeneticsOutput")));
+}
+
+TEST_F(GeneticsCommandTest, OutputNamesFollowTheSettingsAndTheSampleFile) {
+  // Settings run1.txt and the sample file data\pop.sam (a separator of other systems):
+  // data/GeneticsOutput/run1_pop_<s>.arp.
+  fs::rename(at("study/settings.txt"), at("study/run1.txt"));
+  fs::create_directories(at("study/data"));
+  fs::rename(at("study/samples.sam"), at("study/data/pop.sam"));
+  const RunResult r =
+      run("--quiet --seed 3 --set NumGeneticSimulations=2 --set NexusFile=0 "
+          "--set SampleFile=data\\\\pop.sam study/run1.txt");
+  ASSERT_EQ(r.status, 0) << r.err << log();
+  for (const char* file :
+       {"run1_pop_1.arp", "run1_pop_2.arp", "run1_pop_projects.txt", "run1_pop_results.txt"}) {
+    EXPECT_TRUE(fs::exists(at("study/data/GeneticsOutput") / file)) << file;
+  }
+  EXPECT_EQ(dir_.read("study/data/GeneticsOutput/run1_pop_projects.txt"),
+            "run1_pop_1.arp\nrun1_pop_2.arp\n");
+  EXPECT_FALSE(fs::exists(at("study/data/GeneticsOutput/run1_pop.bat")));
+  EXPECT_FALSE(fs::exists(at("study/GeneticsOutput")));
+}
+
+TEST_F(GeneticsCommandTest, TheWindowsOptionsBecomeCommandOptions) {
+  const RunResult r = run(
+      "--quiet --seed 5 --set NumGeneticSimulations=2 --set NexusFile=0 --genetic-bitmaps "
+      "--genetic-every 500 --genetic-background density --coal-trees --coal-spatial --coal-zoom 2 "
+      "--coal-temporal --set TemporalCoalescenceFile=0 study/settings.txt");
+  ASSERT_EQ(r.status, 0) << r.err << log();
+  // Snapshots at EndTime and every 500 generations back, of the first population's density.
+  for (const char* file :
+       {"bmp/genetic_g1000_P1.bmp", "bmp/genetic_g500_P1.bmp", "bmp/genetic_g0_P1.bmp"}) {
+    EXPECT_TRUE(fs::exists(at("study") / file)) << file;
+  }
+  EXPECT_FALSE(fs::exists(at("study/bmp/genetic_g900_P1.bmp")));
+  EXPECT_TRUE(contains(log(), "TIME: 500 Pop 0\n"));
+  EXPECT_EQ(bitmapSize("study/bmp/genetic_g500_P1.bmp"), std::make_pair(200, 160));
+  // The coalescence trees at the zoom asked for, the maps of every genealogy at 3 pixels a cell.
+  EXPECT_EQ(bitmapSize("study/GeneticsOutput/settings_samples_CoalTree_2.bmp"),
+            std::make_pair(200, 160));
+  EXPECT_EQ(bitmapSize("study/GeneticsOutput/settings_samples_NumCoal_sim2_chrom1.bmp"),
+            std::make_pair(300, 240));
+  // --coal-temporal needs TemporalCoalescenceFile as well: no file, and a note says so.
+  EXPECT_FALSE(fs::exists(at("study/GeneticsOutput/settings_samples.coal")));
+  EXPECT_TRUE(contains(r.out,
+                       "Note: --coal-temporal writes no file while "
+                       "TemporalCoalescenceFile is 0\n"))
+      << r.out;
+
+  for (const char* bad : {"--coal-zoom 7", "--coal-zoom 0", "--genetic-every 0",
+                          "--genetic-background shade", "--genetic-population 3"}) {
+    EXPECT_EQ(run(std::string(bad) + " study/settings.txt").status, 2) << bad;
+  }
+  const RunResult help = run("--help");
+  for (const char* option :
+       {"--no-genetics", "--coal-trees", "--coal-spatial", "--coal-temporal", "--genetic-bitmaps",
+        "--genetic-every", "--genetic-background", "--coal-zoom"}) {
+    EXPECT_TRUE(contains(help.out, option)) << option;
+  }
+}
+
+TEST_F(GeneticsCommandTest, ExitStatusSaysWhetherTheGeneticStepRan) {
+  // Unusable inputs stop the genetic step as a whole.
+  const RunResult missing =
+      run("--quiet --seed 1 --set EndTime=50 --set SampleFile=missing.sam study/settings.txt");
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_TRUE(contains(missing.out,
+                       "Genetic simulations not run: the sample file 'missing.sam' "
+                       "was not used"))
+      << missing.out;
+  EXPECT_TRUE(contains(missing.err, "ERROR: genetic simulations not run: the sample file"))
+      << missing.err;
+  EXPECT_TRUE(contains(missing.out, "World: 100 x 80 cells")) << "the demography's summary stays";
+
+  // Genealogies that cannot be finished are counted; the step still ran.
+  const RunResult failing =
+      run("--quiet --seed 1 --set NumGeneticSimulations=2 --set NexusFile=0 "
+          "--set MaxNumGenerations=900 study/settings.txt");
+  EXPECT_EQ(failing.status, 0) << failing.err;
+  EXPECT_TRUE(contains(failing.out,
+                       "Genetic simulations: 0 of 2 completed, 2 failed (genealogies "
+                       "that could not be finished: see the log), in "))
+      << failing.out;
+  EXPECT_TRUE(contains(output("_2.arp"), "[[Structure]]"));
+
+  // A sample file without its genetic parameters file: nothing to simulate, said so.
+  const RunResult half =
+      run("--quiet --seed 1 --set EndTime=50 --set GeneticFile= study/settings.txt");
+  EXPECT_EQ(half.status, 0);
+  EXPECT_TRUE(contains(half.out,
+                       "Genetic simulations: none, the settings name a sample file but "
+                       "no genetic parameters file (GeneticFile)\n"))
+      << half.out;
+}
+
+TEST_F(GeneticsCommandTest, TheGeneticsSubcommandSimulatesOverASavedDemography) {
+  const std::string settings = " --set NumGeneticSimulations=2 --set NexusFile=0";
+  ASSERT_EQ(
+      run("--quiet --seed 9 --save-demography saved.demography" + settings + " study/settings.txt")
+          .status,
+      0)
+      << log();
+  const std::string direct = output("_1.arp") + output("_2.arp") + output("_results.txt");
+  ASSERT_FALSE(direct.empty());
+  fs::remove_all(at("study/GeneticsOutput"));
+
+  const RunResult r = run("genetics --quiet --seed 9 --demography saved.demography" + settings +
+                          " study/settings.txt");
+  ASSERT_EQ(r.status, 0) << r.err << log();
+  EXPECT_TRUE(contains(r.out, "The settings describe the world of the saved demography.\n"));
+  EXPECT_TRUE(contains(r.out, "Genetic simulations: 2 of 2 completed, 0 failed, in ")) << r.out;
+  // The saved demography gives the genealogies and data of the demography in memory.
+  EXPECT_EQ(output("_1.arp") + output("_2.arp") + output("_results.txt"), direct);
+
+  // Rows of a saved demography damaged on disk cannot be decoded: the walk stops there and the
+  // series with it.
+  std::string bytes = dir_.read("saved.demography");
+  for (std::size_t i = bytes.size() / 2; i < bytes.size() / 2 + 2000; ++i) bytes[i] ^= 0x5a;
+  dir_.write("damaged.demography", bytes);
+  const RunResult damaged = run("genetics --quiet --seed 9 --demography damaged.demography" +
+                                settings + " study/settings.txt");
+  EXPECT_EQ(damaged.status, 1);
+  EXPECT_TRUE(contains(damaged.err,
+                       "ERROR: genetic simulations stopped: the stored demography "
+                       "cannot be read"))
+      << damaged.err;
+  EXPECT_TRUE(contains(log(), "[the stored demography of generation ")) << log();
+
+  // Without the genetic files the subcommand has nothing to do.
+  const RunResult none =
+      run("genetics --quiet --demography saved.demography --set SampleFile= "
+          "study/settings.txt");
+  EXPECT_EQ(none.status, 1);
+  EXPECT_TRUE(contains(none.err,
+                       "ERROR: genetics: Nothing to simulate: the settings name a "
+                       "genetic parameters file but no sample file (SampleFile)."))
+      << none.err;
+}
+
+// The progress bar on a terminal counts what it is given: simulations for the genetic step.
+TEST(ConsoleProgressTest, TheBarNamesWhatItCounts) {
+  std::ostringstream err;
+  orvantis::TConsoleWindow window(err, false, true);
+  window.progress({"Genetic simulations", 3, 10, "simulation"});
+  EXPECT_TRUE(contains(err.str(),
+                       "\rGenetic simulations [#########                     ] "
+                       "simulation 3/10  30%"))
+      << err.str();
+  window.progress({"Genetic simulations", 10, 10, "simulation"});
+  EXPECT_EQ(err.str().back(), '\n');
+}
+
+}  // namespace
