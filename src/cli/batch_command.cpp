@@ -171,6 +171,7 @@ int runBatchCommand(int argc, const char* const* argv, const char* programArgv0,
   options.resume = resume;
   options.quiet = quiet;
   options.progressBar = !quiet && ::isatty(STDERR_FILENO) != 0;
+  options.summaryStatistics = true;
   if (!quiet) {
     out << "Batch of " << table.rows.size() << " studies from " << tablePath << " over "
         << settingsFile.string() << ", " << jobs << " at a time, in " << runs.string() << "\n";

@@ -252,8 +252,8 @@ class TSummaryCalculator {
     }
   }
 
-  TPairStatistics pairStatistics(int a, int b, const TPairSums& sums) const {
-    TPairStatistics pair;
+  TSamplePairStatistics pairStatistics(int a, int b, const TPairSums& sums) const {
+    TSamplePairStatistics pair;
     pair.first = a;
     pair.second = b;
     const double na = static_cast<double>(sampleSums_[static_cast<std::size_t>(a)].genes);

@@ -67,7 +67,7 @@ struct TGroupStatistics {
 };
 
 // Between samples `first` and `second` (first < second).
-struct TPairStatistics {
+struct TSamplePairStatistics {
   int first = 0;
   int second = 0;
   double meanPairwiseDifferences = kNoStatistic;  // d_xy: sites differing, mean over cross pairs
@@ -81,7 +81,7 @@ struct TSummaryStatistics {
   bool hasMicrosats = false;  // the data hold MICROSAT loci
   std::vector<TGroupStatistics> samples;
   TGroupStatistics pooled;
-  std::vector<TPairStatistics> pairs;  // (0,1), (0,2), ..., (1,2), ...
+  std::vector<TSamplePairStatistics> pairs;  // (0,1), (0,2), ..., (1,2), ...
 };
 
 // True for the data types whose loci count as sequence sites.

@@ -85,7 +85,7 @@ std::vector<double> summaryColumnValues(const TSummaryStatistics& statistics) {
     appendGroup(values, group, sequences, microsats);
   }
   appendGroup(values, statistics.pooled, sequences, microsats);
-  for (const TPairStatistics& pair : statistics.pairs) {
+  for (const TSamplePairStatistics& pair : statistics.pairs) {
     if (sequences) values.insert(values.end(), {pair.meanPairwiseDifferences, pair.fst});
     if (microsats) values.insert(values.end(), {pair.deltaMuSquared, pair.rst});
   }

@@ -15,6 +15,7 @@
 
 #include "cli/batch_record.h"
 #include "cli/batch_seed.h"
+#include "cli/batch_study.h"
 #include "cli/command_fixture.h"
 
 namespace {
@@ -46,14 +47,9 @@ std::vector<std::string> linesOf(const std::string& text) {
 
 class BatchCommandTest : public CommandTest {
  protected:
-  // The example study, short and stochastic (model 3, so that the seed matters), with its
-  // density rasters as the outputs to compare and no bitmaps.
   void makeStudy(int endTime = 60) {
     copyExampleStudy();
-    std::ofstream(at("study/settings.txt"), std::ios::app)
-        << "\nEndTime = " << endTime << "\nChosenDemographicModel = 3\n"
-        << "GenerateOutputMDensityBMP = 0\nGenerateOutputOccupationBMP = 0\n"
-        << "GenerateOutputOccupationASCII = 0\n";
+    orvantis::testing::shortenStudy(at("study"), endTime);
   }
   std::string row(const std::string& name, const std::string& file) {
     return dir_.read("runs/" + name + "/" + file);
@@ -79,13 +75,22 @@ TEST_F(BatchCommandTest, RunsEveryRowInItsOwnFolderAndLeavesTheStudyFolderAlone)
   }
   EXPECT_NE(row("fast", "ascii/density_g60.asc"), row("slow", "ascii/density_g60.asc"));
   EXPECT_NE(row("mid", "row.tsv").find("mid\t13\t0.4\t0.2"), std::string::npos);
+  // One line per study and genetic simulation, the statistics those of the study's file.
   const auto lines = summary();
-  ASSERT_EQ(lines.size(), 4u);
-  EXPECT_EQ(lines[0],
-            "name\tseed\tGrowthRate\tMigrationRate\tstatus\texit\tmessage\tseconds\tbuild\t"
-            "demography\tgenetics\tsimulation");
-  const std::string fast = "fast\t12\t0.6\t0.3\tdone\texit status 0\tNA\t";
-  EXPECT_EQ(lines[2].substr(0, fast.size()), fast);
+  ASSERT_EQ(lines.size(), 7u);
+  const std::string header =
+      "name\tseed\tGrowthRate\tMigrationRate\tstatus\texit\tmessage\tseconds\tbuild\t"
+      "demography\tgenetics\tsimulation\tnhap_Origin\thapdiv_Origin\t";
+  EXPECT_EQ(lines[0].substr(0, header.size()), header);
+  const auto stats = linesOf(row("fast", "GeneticsOutput/settings_short_summary_stats.tsv"));
+  ASSERT_EQ(stats.size(), 3u);
+  EXPECT_EQ(lines[0].substr(lines[0].find("\tsimulation\t") + 1), stats[0]);
+  for (int s = 1; s <= 2; ++s) {
+    const std::string& line = lines[2 + static_cast<std::size_t>(s)];
+    const std::string fast = "fast\t12\t0.6\t0.3\tdone\texit status 0\tNA\t";
+    EXPECT_EQ(line.substr(0, fast.size()), fast);
+    EXPECT_EQ(line.substr(line.find("\t" + std::to_string(s) + "\t") + 1), stats[s]) << line;
+  }
   EXPECT_NE(r.out.find("3 studies run (3 complete, 0 failed), 0 complete before"),
             std::string::npos)
       << r.out;
@@ -106,11 +111,13 @@ TEST_F(BatchCommandTest, AFailingRowIsRecordedWhileTheOthersGoOn) {
   EXPECT_EQ(failed.exit, "exit status 1");
   EXPECT_EQ(failed.message,
             "ERROR: demographic model ID : The ID of the demographic model is not known!");
+  // Two genetic simulations of rows 1 and 3, one line of NA for row 2.
   const auto lines = summary();
-  ASSERT_EQ(lines.size(), 4u);
+  ASSERT_EQ(lines.size(), 6u);
   const std::string failedLine =
       "row2\t" + std::to_string(orvantis::rowSeed(5, 2)) + "\t99\tfailed\texit status 1\tERROR: ";
-  EXPECT_EQ(lines[2].substr(0, failedLine.size()), failedLine);
+  EXPECT_EQ(lines[3].substr(0, failedLine.size()), failedLine);
+  EXPECT_NE(lines[3].find("\tNA\tNA\tNA\tNA\tNA\tNA\tNA"), std::string::npos);
 }
 
 // Nothing starts on a table, settings or runs folder that cannot be used: no row folder appears.
@@ -198,7 +205,7 @@ TEST_F(BatchCommandTest, ResumeFinishesABatchKilledMidWay) {
       << resumed.out;
   EXPECT_EQ(filesUnder(at("runs/" + complete.front())), finishedBefore);
   const auto lines = summary();
-  ASSERT_EQ(lines.size(), 5u);
+  ASSERT_EQ(lines.size(), 9u);
   for (std::size_t i = 1; i < lines.size(); ++i) {
     EXPECT_NE(lines[i].find("\tdone\t"), std::string::npos) << lines[i];
   }
@@ -239,12 +246,17 @@ TEST_F(BatchCommandTest, ARowRerunWithItsSeedRepeatsItsOutputs) {
   EXPECT_EQ(first, second);
 
   // By hand, in the study folder itself.
-  ASSERT_EQ(run("--quiet --seed 22 --set GrowthRate=0.5 --set MigrationRate=0.25 "
+  ASSERT_EQ(run("--quiet --seed 22 --summary-stats --set GrowthRate=0.5 --set MigrationRate=0.25 "
                 "study/settings.txt")
                 .status,
             0);
   EXPECT_EQ(dir_.read("study/ascii/density_g60.asc"), row("b", "ascii/density_g60.asc"));
   EXPECT_EQ(dir_.read("study/places_output.txt"), row("b", "places_output.txt"));
+  for (const char* genetic :
+       {"GeneticsOutput/settings_short_1.arp", "GeneticsOutput/settings_short_2.arp",
+        "GeneticsOutput/settings_short_summary_stats.tsv"}) {
+    EXPECT_EQ(dir_.read(std::string("study/") + genetic), row("b", genetic)) << genetic;
+  }
   EXPECT_NE(row("a", "ascii/density_g60.asc"), row("b", "ascii/density_g60.asc"));
 }
 

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "cli/batch_study.h"
 #include "cli/command_fixture.h"
 
 namespace {
@@ -28,11 +29,8 @@ class ClusterWorkflowTest : public CommandTest {
   void SetUp() override {
     ASSERT_EQ(std::system("command -v snakemake >/dev/null 2>&1"), 0)
         << "snakemake is missing: scripts/install-deps.sh installs it";
-    // A tiny study: the example over 60 generations, no maps.
     copyExampleStudy();
-    std::ofstream(at("study/settings.txt"), std::ios::app)
-        << "\nEndTime = 60\nGenerateOutputMDensityBMP = 0\nGenerateOutputOccupationBMP = 0\n"
-           "GenerateOutputOccupationASCII = 0\nGenerateOutputMDensityASCII = 0\n";
+    orvantis::testing::shortenStudy(at("study"), 60);
     dir_.write("priors.txt", "GrowthRate = UNIFORM 0.2 0.6\nMigrationRate = UNIFORM 0.1 0.3\n");
     ASSERT_EQ(run("priors priors.txt --n 4 --seed 2 -o table.tsv").status, 0);
   }
@@ -59,12 +57,15 @@ TEST_F(ClusterWorkflowTest, SnakemakeRunsTheChunksAndGathersOneTable) {
   EXPECT_TRUE(fs::exists(at("work/runs/chunk_0001/row4/row_done.tsv")));
   const auto table = linesOf(dir_.read("table.tsv"));
   const auto summary = linesOf(dir_.read("work/abc_summary.tsv"));
-  ASSERT_EQ(summary.size(), 5u) << dir_.read("work/abc_summary.tsv");
+  // Two genetic simulations per study: 8 lines after the header, in table order, each with
+  // its row's name, seed and values, complete, and the statistics.
+  ASSERT_EQ(summary.size(), 9u) << dir_.read("work/abc_summary.tsv");
   EXPECT_EQ(summary[0].substr(0, 54),
             "name\tseed\tGrowthRate\tMigrationRate\tstatus\texit\tmessage");
-  for (std::size_t i = 1; i < 5; ++i) {
-    // Each row keeps its name, seed and values, in table order, and is complete.
-    EXPECT_EQ(summary[i].substr(0, table[i].size() + 6), table[i] + "\tdone\t") << summary[i];
+  EXPECT_NE(summary[0].find("\tsimulation\tnhap_Origin\t"), std::string::npos);
+  for (std::size_t i = 1; i < 9; ++i) {
+    const std::string& row = table[(i + 1) / 2];
+    EXPECT_EQ(summary[i].substr(0, row.size() + 6), row + "\tdone\t") << summary[i];
   }
   // A second run finds everything done.
   ASSERT_TRUE(shell("snakemake --snakefile '" + cluster("Snakefile") +
@@ -84,8 +85,9 @@ TEST_F(ClusterWorkflowTest, JobArrayScriptRunsTheChunkOfItsTask) {
                     "' bash '" + cluster("slurm_array.sh") + "' ../study/settings.txt"))
       << dir_.read("shell.txt");
   const auto summary = linesOf(dir_.read("array/runs/chunk_0001/batch_summary.tsv"));
-  ASSERT_EQ(summary.size(), 2u);
+  ASSERT_EQ(summary.size(), 3u);
   EXPECT_EQ(summary[1].substr(0, 4), "row4");
+  EXPECT_EQ(summary[2].substr(0, 4), "row4");
   EXPECT_FALSE(fs::exists(at("array/runs/chunk_0000")));
 }
 
