@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cli/batch_seed.h"
+#include "coalescent/output_names.h"
 #include "foundation/exception.h"
 #include "genetics/summary_file.h"
 #include "settings/settings.h"
@@ -87,17 +88,7 @@ class TRowSettings {
 }  // namespace
 
 std::string summaryStatsPath(const std::string& settingsFileName, const std::string& sampleFile) {
-  std::string settingsName = withSlashes(settingsFileName);
-  settingsName = settingsName.substr(settingsName.find_last_of('/') + 1);
-  const std::size_t txt = settingsName.find(".txt");
-  settingsName = txt == std::string::npos ? std::string() : settingsName.substr(0, txt);
-  const std::string sample = withSlashes(sampleFile);
-  const std::size_t sam = sample.find(".sam");
-  const std::string base = sam == std::string::npos ? std::string() : sample.substr(0, sam);
-  const std::size_t slash = base.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? std::string() : base.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? base : base.substr(slash + 1);
-  return folder + "GeneticsOutput/" + settingsName + "_" + name + kSummaryStatsSuffix;
+  return outputBaseName(settingsFileName, sampleFile) + kSummaryStatsSuffix;
 }
 
 bool planBatch(const TBatchTable& table, const TStudyMirror& mirror, const TBatchPlanInputs& inputs,
