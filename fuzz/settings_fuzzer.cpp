@@ -17,6 +17,8 @@ using orvantis::fuzz::TTinyStudy;
 // A run's work grows with these values; beyond them a run only takes longer.
 constexpr long kMaxEndTime = 64;
 constexpr long kMaxExtraLddTries = 100;
+constexpr long kMaxGenerationsBack = 2000;
+constexpr long kMaxGeneticSimulations = 4;
 
 // Whether the file keeps the run short: EndTime and LDDMaxNumTry as the run will read them.
 bool keepsTheRunShort(const std::string& path) {
@@ -31,7 +33,9 @@ bool keepsTheRunShort(const std::string& path) {
     const auto it = settings.values().find(orvantis::my_string(key));
     return it == settings.values().end() ? 0L : it->second.toInt();
   };
-  return number("EndTime") <= kMaxEndTime && number("LDDMaxNumTry") <= kMaxExtraLddTries;
+  return number("EndTime") <= kMaxEndTime && number("LDDMaxNumTry") <= kMaxExtraLddTries &&
+         number("MaxNumGenerations") <= kMaxGenerationsBack &&
+         number("NumGeneticSimulations") <= kMaxGeneticSimulations;
 }
 
 }  // namespace

@@ -58,6 +58,15 @@ const std::pair<const char*, std::string> kStudyFiles[] = {
     {"sources.txt", "1\nfounders 50 2.5 0.5 0 0 0 0 0 0\n"},
     {"sources_two.txt", "2\nfirst 50 2.5 0.5 0 0 0 0 0 0\nsecond 30 2.5 1.5 0 0 0 0 1 5\n"},
     {"places.col", "3\nnear 0 2.5 1.5 0\nfar 0 0.5 5.5 0\nforest 0 4.5 4.5 0\n"},
+    // Genetic samples (a contemporary pair of samples in one deme, an ancient sample, one of the
+    // second population, which a one-population run refuses) and markers of every type on two
+    // chromosomes, the first recombining.
+    {"samples.sam",
+     "4\nhome 4 0 2.5 0.5\nhome_again 2 0 2.5 0.5\nold 2 0 2.5 1.5 12\nsecond 2 1 2.5 0.5\n"},
+    {"genetics.par",
+     "2\n#chromosome 1\n3\nDNA 6 0.01 0.001 0.3 0.2 0.2 0.3 1 4 1 1 4 1\n"
+     "MICROSAT 3 0.01 0.01 0.3 10\nSNP 2 0.01 0.2\n#chromosome 2\n2\nRFLP 4 0 0.01\n"
+     "MICROSAT 2 0 0.005 0 0\n"},
     {"settings.txt",
      "PresVegetationFile = vegetation.asc\nVeg2KFile = veg2k.txt\nVeg2FFile = veg2f.txt\n"
      "FrictionChoice = 0\nPopDensityFile = sources.txt\nArrivalCellFile = places.col\n"

@@ -83,6 +83,15 @@ void TTree::resetToTips(int generation, int population) {
   open_ = true;
 }
 
+// Whether node d carries ancestral material of the locus. Counting follows only such children:
+// a lineage that recombined has two parents, each carrying its own part of the loci, so along
+// one locus every node has one parent and the count is the number of genes below it on that
+// locus's genealogy (never more than the sample, however often lineages recombined).
+bool TTree::carriesLocus(TNodeRef d, std::size_t locusIndex) const {
+  const TNode& child = node(d);
+  return locusIndex >= child.inTree.size() || child.inTree[locusIndex] != 0;
+}
+
 int TTree::countBelow(TNodeRef root, int locus) {
   const std::size_t locusIndex = static_cast<std::size_t>(locus);
   reached_.assign(static_cast<std::size_t>(root) + 1, 0);
@@ -93,7 +102,8 @@ int TTree::countBelow(TNodeRef root, int locus) {
     const TNode& n = node(stack_.back());
     stack_.pop_back();
     for (const TNodeRef d : {n.leftDesc, n.rightDesc}) {
-      if (d >= 0 && d < root && !reached_[static_cast<std::size_t>(d)]) {
+      if (d >= 0 && d < root && carriesLocus(d, locusIndex) &&
+          !reached_[static_cast<std::size_t>(d)]) {
         reached_[static_cast<std::size_t>(d)] = 1;
         stack_.push_back(d);
       }
@@ -101,7 +111,7 @@ int TTree::countBelow(TNodeRef root, int locus) {
   }
   // Descendants have lower ranks than their parents: one pass in rank order counts them all.
   const auto countOf = [&](TNodeRef d) {
-    if (d < 0 || d >= root) return 0;
+    if (d < 0 || d >= root || !carriesLocus(d, locusIndex)) return 0;
     const TNode& child = node(d);
     return locusIndex < child.numDesc.size() ? child.numDesc[locusIndex] : 0;
   };

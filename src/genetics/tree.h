@@ -127,6 +127,7 @@ class TTree {
   void resetLineage(TNodeRef ref) { node(ref).resetLineage(numLoci_, *log_); }
 
  private:
+  bool carriesLocus(TNodeRef d, std::size_t locusIndex) const;
   int countBelow(TNodeRef root, int locus);
 
   std::ostream* log_;

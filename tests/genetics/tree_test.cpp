@@ -139,6 +139,25 @@ TEST_F(TreeTest, DescendantCountsFollowEachLocusFromItsRoot) {
   EXPECT_EQ(tree.countDescendants(false), 2);
   EXPECT_EQ(tree.node(r1).numDesc[1], 0);
   EXPECT_EQ(tree.node(0).numDesc[0], 1);
+
+  // The two halves of tip 2 meet again: along each locus tip 2 is below the meeting node once,
+  // so no count exceeds the sample (counting both halves would give tip 2 twice).
+  tree.setNumLoci(2);
+  ASSERT_EQ(tree.createTips(3), 1);
+  const TNodeRef half0 = tree.createNode();
+  const TNodeRef half1 = tree.createNode();
+  for (const TNodeRef half : {half0, half1}) {
+    tree.node(half).isInternal = kRecombinationNode;
+    tree.node(half).leftDesc = 2;
+  }
+  tree.node(half0).inTree = {1, 0};
+  tree.node(half1).inTree = {0, 1};
+  const TNodeRef rejoined = coalesce(half0, half1, 2, 0, 8);
+  const TNodeRef top = coalesce(rejoined, coalesce(0, 1, 3, 0, 7), 4, 0, 6);
+  tree.roots = {top, top};
+  EXPECT_EQ(tree.countDescendants(true), 3);
+  EXPECT_EQ(tree.node(rejoined).numDesc, (std::vector<int>{1, 1}));
+  EXPECT_EQ(tree.node(top).numDesc, (std::vector<int>{3, 3}));
 }
 
 TEST_F(TreeTest, VerifyFindsBrokenLinksAndMaterial) {
