@@ -79,6 +79,9 @@ void addGeneticOptions(CLI::App& app, TCommandOptions& options) {
                  "of 1, 2, 3, 4, 5, 6, 8, 10 (default 4)")
       ->type_name("Z")
       ->check(CLI::IsMember({1, 2, 3, 4, 5, 6, 8, 10}));
+  app.add_flag("--summary-stats", options.summaryStatistics,
+               "Genetics: write the summary statistics of every simulation (diversity per sample "
+               "and pooled, differentiation per pair of samples) to B_summary_stats.tsv");
 }
 
 // The choices that follow from other options once the command line is read.

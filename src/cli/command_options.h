@@ -35,7 +35,8 @@ struct TCommandOptions {
   // genetic parameters file), and the choices no settings key carries.
   bool noGenetics = false;
   TGeneticOptions geneticOptions;
-  int geneticPopulation = 1;  // --genetic-population, from 1
+  int geneticPopulation = 1;       // --genetic-population, from 1
+  bool summaryStatistics = false;  // --summary-stats
   // Where the log file lives (the directory current at program start).
   std::string logPath;
 };

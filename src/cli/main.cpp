@@ -4,9 +4,12 @@
 
 #include <filesystem>
 #include <iostream>
+#include <string_view>
 
+#include "cli/batch_command.h"
 #include "cli/command_options.h"
 #include "cli/console_window.h"
+#include "cli/priors_command.h"
 #include "cli/workflow.h"
 #include "foundation/log.h"
 #include "foundation/run_context.h"
@@ -14,6 +17,12 @@
 
 int main(int argc, char** argv) {
   using namespace orvantis;
+  if (argc > 1 && std::string_view(argv[1]) == "priors") {
+    return runPriorsCommand(argc - 1, argv + 1, std::cout, std::cerr);
+  }
+  if (argc > 1 && std::string_view(argv[1]) == "batch") {
+    return runBatchCommand(argc - 1, argv + 1, argv[0], std::cout, std::cerr);
+  }
   TCommandOptions options;
   if (auto status = parseCommandLine(argc, argv, options)) return *status;
 

@@ -45,6 +45,7 @@ bool TCommandWorkflow::simulateGenetics() {
   TGeneticRunInputs inputs;
   inputs.options = options_.geneticOptions;
   inputs.console = &out_;
+  inputs.summaryStatistics = options_.summaryStatistics;
   if (inputs.options.temporalCoalescence &&
       settings_.intParameter(IntParam::TemporalCoalescenceFile) == 0) {
     geneticsNote_ = "--coal-temporal writes no file while TemporalCoalescenceFile is 0";

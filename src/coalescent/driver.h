@@ -17,6 +17,7 @@
 //   B_<s>.arp             project file of simulation s
 //   B_projects.txt        the list of project files
 //   B_results.txt         final results (runs of one chromosome)
+//   B_summary_stats.tsv   summary statistics of every simulation (on request)
 //   B.bat, B_true_trees.trees, B_mut_trees.trees, B_sim<s>_chrom<c>.pau   (NexusFile 1)
 //   B.coal                temporal coalescence file (TemporalCoalescenceFile and the option)
 //   B_tree_sim<s>_chrom<c>.tri   genealogy files (GenealogiesFile 1, no recombination)
@@ -46,6 +47,8 @@ struct TGeneticRunInputs {
   // Receives "create folder <O> ?" when the output directory is made (the command's standard
   // output); null: the log.
   std::ostream* console = nullptr;
+  // Write the summary statistics of every simulation (B_summary_stats.tsv).
+  bool summaryStatistics = false;
 };
 
 enum class TGeneticRunStatus {

@@ -13,6 +13,7 @@
 
 #include "genetics/coalescence_statistics.h"
 #include "genetics/introgression.h"
+#include "genetics/summary_file.h"
 
 namespace orvantis {
 
@@ -50,6 +51,8 @@ struct TSimulationResult {
   std::vector<TChromosomeLength> lengths;         // per chromosome mutated, in order
   TPairStatistics pairs;                          // the genealogies without recombination
   TProportionTable proportions;                   // two populations: (k, 0, chromosome index)
+  // The summary statistics of the simulation's data (when the series writes them).
+  TSimulationSummary summary;
 };
 
 }  // namespace orvantis

@@ -86,6 +86,14 @@ bool TGeneticSeries::openSharedFiles() {
   if (!openFile(projectList_, projectListFileName(base))) return false;
   if (plan_.nexusFiles && !openFile(batch_, batchFileName(base))) return false;
   if (plan_.temporalFile && !openFile(temporal_, temporalCoalescenceFileName(base))) return false;
+  if (plan_.summaryStatistics) {
+    const std::string name = base + kSummaryStatsSuffix;
+    if (!summaryStats_.open(name)) {
+      log_ << "ERROR: {SimulateGeneticData()} [cannot create the file '" << name << "']"
+           << std::endl;
+      return notRun("cannot create " + name);
+    }
+  }
   return true;
 }
 
@@ -120,6 +128,7 @@ bool TGeneticSeries::readRunSettings() {
   plan_.spatialMaps = options.spatialCoalescence;
   plan_.proportionFiles =
       plan_.numPopulations == 2 && settings.intParameter(IntParam::PropFile) == 1;
+  plan_.summaryStatistics = inputs_.summaryStatistics;
   return true;
 }
 
@@ -253,6 +262,7 @@ bool TGeneticSeries::merge(const TSimulationResult& result) {
   if (trueTrees_.is_open()) trueTrees_ << result.trueTrees;
   if (mutationTrees_.is_open()) mutationTrees_ << result.mutationTrees;
   if (temporal_.is_open()) temporal_ << result.temporal;
+  if (summaryStats_.isOpen()) summaryStats_.add(result.summary);
 
   for (const auto& [cell, count] : result.coalescences) {
     if (cell >= 0 && static_cast<std::size_t>(cell) < coalescenceTotals_.size()) {
@@ -354,6 +364,10 @@ void TGeneticSeries::finish() {
 }
 
 void TGeneticSeries::closeFiles() {
+  if (summaryStats_.isOpen() && !summaryStats_.close() && report_.problem.empty() && ready_) {
+    report_.problem = "a file shared by the simulations cannot be written";
+    log_ << "ERROR: {SimulateGeneticData()} [" << report_.problem << "]" << std::endl;
+  }
   for (std::ofstream* file :
        {&results_, &projectList_, &batch_, &trueTrees_, &mutationTrees_, &temporal_}) {
     if (!file->is_open()) continue;

@@ -23,6 +23,7 @@
 #include "coalescent/driver.h"
 #include "genetics/coalescence_maps.h"
 #include "genetics/nexus_files.h"
+#include "genetics/summary_file.h"
 
 namespace orvantis {
 
@@ -50,6 +51,7 @@ struct TSeriesPlan {
   long long totalLoci = 0;          // loci of every chromosome (countAllLoci)
   int firstChromosomeLoci = 0;      // NumLinkedLoci
   float lastBlockMutationRate = 0;  // of chromosome 1's last block (final results)
+  bool summaryStatistics = false;   // the simulations compute their summary statistics
 };
 
 class TGeneticSeries {
@@ -111,6 +113,7 @@ class TGeneticSeries {
   std::ofstream trueTrees_;
   std::ofstream mutationTrees_;
   std::ofstream temporal_;
+  TSummaryStatsFile summaryStats_;
 
   TPairStatistics pairs_;
   TTreeLengthSums sums_;

@@ -13,6 +13,7 @@
 #include "genetics/newick.h"
 #include "genetics/paup_file.h"
 #include "genetics/project_file.h"
+#include "genetics/summary_data.h"
 #include "world/landscape/world.h"
 
 namespace orvantis {
@@ -77,6 +78,10 @@ TSimulationResult simulateGenetics(const TSeriesPlan& plan, TDemeCollection& wor
     return result;
   }
   writeProjectHeader(project, worker, numChromosomes);
+
+  // The sampled genes' states, chromosome after chromosome, for the summary statistics.
+  TSummaryDataCollector summaryData;
+  if (plan.summaryStatistics) summaryData.begin(worker);
 
   std::ostringstream batch;
   std::ostringstream trueTrees;
@@ -172,6 +177,7 @@ TSimulationResult simulateGenetics(const TSeriesPlan& plan, TDemeCollection& wor
       writeRecombinationNotice(plan.temporalFile ? &temporal : nullptr, log);
     }
     storeDemeData(worker);
+    if (plan.summaryStatistics) summaryData.addChromosome(worker);
     addCoalescences(worker.coalescencesPerCell(), result.coalescences);
     endGenealogy(worker);
   }
@@ -184,6 +190,10 @@ TSimulationResult simulateGenetics(const TSeriesPlan& plan, TDemeCollection& wor
   if (!project && !result.fatal)
     fail(result, log, "cannot write the project file '" + projectName + "'");
 
+  if (plan.summaryStatistics) {
+    if (!result.finished) summaryData.markIncomplete();
+    result.summary = summarizeSimulation(s, summaryData);
+  }
   result.batch = batch.str();
   result.trueTrees = trueTrees.str();
   result.mutationTrees = mutationTrees.str();
