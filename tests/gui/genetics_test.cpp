@@ -119,6 +119,16 @@ class TestGenetics : public QObject {
     QCOMPARE(w.form->coalescenceZoom(), 2);
     QCOMPARE(display.coalescenceBitmap().width(), 200);
     QCOMPARE(display.liveImage().height(), 160);
+    // While the result viewer draws at zoom 1 the pictures draw one pixel per cell, keeping the
+    // size of the zoom factor.
+    const int positionsWithoutCell = 80 * 100 - 4684;
+    QCOMPARE(countPixels(display.coalescenceBitmap(), kWaterBlue), 4 * positionsWithoutCell);
+    w.form->viewerState().zoom = 1;
+    w.genetics().zoomFactor->setCurrentText("4");
+    QCOMPARE(display.coalescenceBitmap().width(), 400);
+    QCOMPARE(countPixels(display.coalescenceBitmap(), kWaterBlue), positionsWithoutCell);
+    QCOMPARE(countPixels(display.liveImage(), kWaterBlue), positionsWithoutCell);
+    w.form->viewerState().zoom = 4;
 
     // The viewer maps at zoom 3 are the files of the run, pixel for pixel.
     w.genetics().zoomFactor->setCurrentText("3");
