@@ -59,6 +59,10 @@ struct TDemographyControls {
   QLineEdit* outputEvery = nullptr;
   QPushButton* outputAgain = nullptr;
 
+  QComboBox* storage = nullptr;  // "auto", "memory", "compressed"
+  QPushButton* saveDemography = nullptr;
+  QPushButton* loadDemography = nullptr;
+
   QPushButton* buildWorld = nullptr;
   QPushButton* run = nullptr;
   QPushButton* showResults = nullptr;

@@ -99,6 +99,8 @@ void TFrictionForm::connectControls() {
           [this] { onZoomFactorChanged(); });
   connect(genetics_.drawCoalescences, &QPushButton::clicked, this, [this] { drawCoalescences(); });
   connect(genetics_.drawMrca, &QPushButton::clicked, this, [this] { drawMrca(); });
+  connect(demo_.saveDemography, &QPushButton::clicked, this, [this] { saveDemography(); });
+  connect(demo_.loadDemography, &QPushButton::clicked, this, [this] { loadDemography(); });
   connect(series_->rowList(), &QComboBox::currentIndexChanged, this,
           [this] { updateCellDetail(); });
   connect(series_->columnList(), &QComboBox::currentIndexChanged, this,

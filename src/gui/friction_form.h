@@ -51,6 +51,12 @@ class TFrictionForm : public QMainWindow, public TResultViewerHost {
   void browseSamples();
   void browseGeneticParameters();
   void onDoSimulationsClicked();
+  // "Save demography...": the finished demography and its world into a file chosen by the user.
+  void saveDemography();
+  // "Load demography...": a saved demography replaces the world, checked against the settings
+  // (with the values of the controls), ready for the genetic simulations.
+  void loadDemography();
+  void loadDemographyFile(const QString& path);
   // The genetic simulations of the study over the stored demography, with the counters and
   // pictures of the coalescent page kept moving.
   void doSimulations();
@@ -116,6 +122,10 @@ class TFrictionForm : public QMainWindow, public TResultViewerHost {
   int zoomFromList() const;
   // The results of the genetic simulations go with the world and demography they came from.
   void forgetGeneticResults();
+  // After a demography: "Do simulations !" and its inputs ready.
+  void enableGeneticStep();
+  // The storage of the database chosen on the page.
+  TDatabaseStorage storageChoice() const;
   void onZoomFactorChanged();
 
   std::ostream& log_;

@@ -13,6 +13,7 @@
 #include "foundation/paths.h"
 #include "gui/friction_form.h"
 #include "gui/number_text.h"
+#include "gui/world_in_use.h"
 #include "world/demography/report.h"
 #include "world/demography/simulate_world.h"
 #include "world/output/demographic_files.h"
@@ -25,18 +26,6 @@ constexpr const char* kSettingsFilter = "Text files (.txt)|*.txt|All files|*.*";
 constexpr const char* kSamplesFilter = "Genetic samples file (*.sam)|*.sam|All files (*.*)|*.*";
 constexpr const char* kParametersFilter =
     "Genetic parameter file (*.par)|*.par|All files (*.*)|*.*";
-
-// Marks the world as being worked on by the core for the lifetime of the object.
-class TWorldInUse {
- public:
-  explicit TWorldInUse(bool& flag) : flag_(flag) { flag_ = true; }
-  ~TWorldInUse() { flag_ = false; }
-  TWorldInUse(const TWorldInUse&) = delete;
-  TWorldInUse& operator=(const TWorldInUse&) = delete;
-
- private:
-  bool& flag_;
-};
 
 my_string settingsPath(const QString& field) {
   return my_string(nativePath(field.toStdString()));
@@ -116,8 +105,10 @@ void TFrictionForm::buildWorld() {
     viewer_.numberOfGenerations = 0;
     viewer_.displayedGeneration = 0;
     demo_.outputAgain->setEnabled(false);
+    demo_.saveDemography->setEnabled(false);
     viewer.setTimeSliderEnabled(false);
     forgetGeneticResults();
+    world_->setDatabaseStorage(storageChoice());
     series_->clearCharts();
     const TWorldInUse inUse(worldInUse_);
     if (world_->BuildWorld() == 0) {
@@ -175,7 +166,9 @@ void TFrictionForm::run() {
       const TWorldInUse inUse(worldInUse_);
       // The run replaces the stored demography: nothing of an earlier run is shown meanwhile.
       demographyDone_ = false;
+      demo_.saveDemography->setEnabled(false);
       forgetGeneticResults();
+      world_->setDatabaseStorage(storageChoice());
       if (SimulateWorld(*world_, seconds) == 0) return;  // the reason is in the log
     }
     demo_.duration->setText(QString::number(static_cast<double>(seconds), 'f', 2));
@@ -195,16 +188,9 @@ void TFrictionForm::run() {
       resultViewer_->setTimeSliderToEnd();
     }
 
-    genetics_.doSimulations->setEnabled(true);
-    genetics_.status->setText("Ready to simulate genetics");
-    setGeneticInputsEnabled(true);
-    const bool severalSources = world_->numberOfSources() >= 2;
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{genetics_.tau, genetics_.tauLabel, genetics_.ancestralSize,
-                                         genetics_.ancestralSizeLabel}) {
-      w->setEnabled(severalSources);
-    }
+    enableGeneticStep();
     demo_.outputAgain->setEnabled(true);
+    demo_.saveDemography->setEnabled(true);
     updateCellDetail();
   } catch (const TException& e) {
     reportCommandException(log_, std::cout, services_, kSimulatingPrefix, e);
@@ -282,6 +268,18 @@ void TFrictionForm::onDoSimulationsClicked() {
     return;
   }
   doSimulations();
+}
+
+void TFrictionForm::enableGeneticStep() {
+  genetics_.doSimulations->setEnabled(true);
+  genetics_.status->setText("Ready to simulate genetics");
+  setGeneticInputsEnabled(true);
+  const bool severalSources = world_->numberOfSources() >= 2;
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{genetics_.tau, genetics_.tauLabel, genetics_.ancestralSize,
+                                       genetics_.ancestralSizeLabel}) {
+    w->setEnabled(severalSources);
+  }
 }
 
 TGeneticOptions TFrictionForm::geneticOptions() const {
