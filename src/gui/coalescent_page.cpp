@@ -146,6 +146,7 @@ QGroupBox* countersGroup(QWidget* parent, TCoalescentControls& c) {
   auto* group = new QGroupBox("Progress", parent);
   auto* grid = new QGridLayout(group);
   c.simulationCounter = new QLabel(group);
+  c.simulationCounter->hide();  // shown while genetic simulations run
   grid->addWidget(c.simulationCounter, 0, 0, 1, 2);
   c.coalescenceTime = counter(grid, 1, "Coalescence time: ", group);
   c.frictionTime = counter(grid, 2, "Friction time: ", group);
