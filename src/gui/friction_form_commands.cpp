@@ -304,8 +304,9 @@ TGeneticOptions TFrictionForm::geneticOptions() const {
 
 void TFrictionForm::doSimulations() {
   if (!demographyDone_) {
-    dialogs_.messageBox("There is no demographic database: please press \"RUN\" first.",
-                        "ERROR: genetic simulations");
+    dialogs_.messageBox(
+        "There is no demographic database: press \"RUN\" or load a saved demography first.",
+        "ERROR: genetic simulations");
     return;
   }
   TGeneticRunInputs inputs;

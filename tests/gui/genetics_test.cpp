@@ -213,6 +213,20 @@ class TestGenetics : public QObject {
              QString("nowhere.sam"));
   }
 
+  // Lineage bitmaps every 0 generations are refused before anything runs.
+  void aBitmapStepBelowOneIsRefused() {
+    TGeneticStudy g;
+    TWindowUnderTest& w = g.w;
+    w.genetics().geneticBitmaps->setChecked(true);
+    w.genetics().bitmapEvery->setText("0");
+    w.genetics().doSimulations->click();
+    QCOMPARE(w.dialogs.shown(),
+             QStringList{"ERROR: genetic simulations: The lineage bitmaps need a number of "
+                         "generations above 0 in \"every\"."});
+    QVERIFY(!w.form->geneticReport().has_value());
+    QCOMPARE(w.genetics().status->text(), QString("Ready to simulate genetics"));
+  }
+
   // The choices of the page reach the genetic options.
   void pageChoicesMakeTheGeneticOptions() {
     TWindowUnderTest w;
