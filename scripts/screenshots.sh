@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Pictures of the desktop program for the README: runs the example study (a copy, so the
 # example folder stays clean) in real windows on a virtual X display and saves the main window,
-# the time-series charts and the result viewer into docs/screenshots/.
+# the time-series charts, the result viewer and (after the genetic simulations) the coalescent
+# page into docs/screenshots/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"

@@ -101,10 +101,52 @@ QGroupBox* displayGroup(QWidget* parent, TCoalescentControls& c) {
   return group;
 }
 
+QGroupBox* bitmapGroup(QWidget* parent, TCoalescentControls& c) {
+  auto* group = new QGroupBox("Generate bitmap", parent);
+  auto* grid = new QGridLayout(group);
+  auto* every = new QHBoxLayout();
+  c.geneticBitmaps = new QCheckBox("every", group);
+  c.bitmapEvery = new QLineEdit("100", group);
+  c.bitmapEvery->setMaximumWidth(60);
+  every->addWidget(c.geneticBitmaps);
+  every->addWidget(c.bitmapEvery);
+  every->addWidget(new QLabel("generations", group));
+  every->addStretch(1);
+  grid->addLayout(every, 0, 0, 1, 2);
+
+  auto* background = new QGroupBox("Background", group);
+  auto* backgroundLayout = new QVBoxLayout(background);
+  c.backgroundOccupation = new QRadioButton("Occupation", background);
+  c.backgroundDensity = new QRadioButton("Density", background);
+  c.backgroundOccupation->setChecked(true);
+  backgroundLayout->addWidget(c.backgroundOccupation);
+  backgroundLayout->addWidget(c.backgroundDensity);
+  grid->addWidget(background, 1, 0);
+
+  auto* colours = new QGroupBox("Color choice", group);
+  auto* coloursLayout = new QVBoxLayout(colours);
+  c.colourGray = new QRadioButton("Gray", colours);
+  c.colourColour = new QRadioButton("Color", colours);
+  c.colourColour->setChecked(true);
+  coloursLayout->addWidget(c.colourGray);
+  coloursLayout->addWidget(c.colourColour);
+  grid->addWidget(colours, 1, 1);
+  return group;
+}
+
+QScrollArea* pictureArea(QWidget* parent, QLabel** picture) {
+  auto* scroll = new QScrollArea(parent);
+  *picture = new QLabel(scroll);
+  (*picture)->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  scroll->setWidget(*picture);
+  return scroll;
+}
+
 QGroupBox* countersGroup(QWidget* parent, TCoalescentControls& c) {
   auto* group = new QGroupBox("Progress", parent);
   auto* grid = new QGridLayout(group);
   c.simulationCounter = new QLabel(group);
+  c.simulationCounter->hide();  // shown while genetic simulations run
   grid->addWidget(c.simulationCounter, 0, 0, 1, 2);
   c.coalescenceTime = counter(grid, 1, "Coalescence time: ", group);
   c.frictionTime = counter(grid, 2, "Friction time: ", group);
@@ -128,6 +170,7 @@ void buildCoalescentPage(QWidget* page, TCoalescentControls& c) {
   left->addLayout(middle);
   auto* lower = new QHBoxLayout();
   lower->addWidget(displayGroup(page, c));
+  lower->addWidget(bitmapGroup(page, c));
   lower->addWidget(countersGroup(page, c));
   left->addLayout(lower);
   auto* command = new QHBoxLayout();
@@ -140,12 +183,11 @@ void buildCoalescentPage(QWidget* page, TCoalescentControls& c) {
   left->addLayout(command);
   left->addStretch(1);
 
-  auto* scroll = new QScrollArea(page);
-  c.liveView = new QLabel(scroll);
-  c.liveView->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  scroll->setWidget(c.liveView);
-  scroll->setMinimumSize(300, 240);
-  layout->addWidget(scroll, 1);
+  c.views = new QTabWidget(page);
+  c.views->addTab(pictureArea(c.views, &c.coalescenceView), "Coalescence map");
+  c.views->addTab(pictureArea(c.views, &c.liveView), "Live view");
+  c.views->setMinimumSize(300, 240);
+  layout->addWidget(c.views, 1);
 }
 
 }  // namespace orvantis

@@ -89,6 +89,29 @@ QGroupBox* environmentGroup(QWidget* parent, TDemographyControls& c) {
   return group;
 }
 
+// Where the demographic database keeps its rows, and a finished demography saved to a file or
+// loaded from one to run the genetic simulations again without simulating it anew.
+QGroupBox* databaseGroup(QWidget* parent, TDemographyControls& c) {
+  auto* group = new QGroupBox("Demographic database", parent);
+  auto* layout = new QVBoxLayout(group);
+  auto* storage = new QHBoxLayout();
+  storage->addWidget(new QLabel("Storage:", group));
+  c.storage = new QComboBox(group);
+  c.storage->addItems({"auto", "memory", "compressed"});
+  c.storage->setCurrentIndex(0);
+  c.storage->setToolTip(
+      "auto: compressed only when the plain rows would not fit in memory; the choice holds for "
+      "the next \"Build World\" and \"RUN\" and does not change the results");
+  storage->addWidget(c.storage, 1);
+  layout->addLayout(storage);
+  c.saveDemography = new QPushButton("Save demography...", group);
+  c.saveDemography->setEnabled(false);
+  c.loadDemography = new QPushButton("Load demography...", group);
+  layout->addWidget(c.saveDemography);
+  layout->addWidget(c.loadDemography);
+  return group;
+}
+
 QGroupBox* outputsGroup(QWidget* parent, TDemographyControls& c) {
   auto* group = new QGroupBox("Outputs", parent);
   auto* layout = new QVBoxLayout(group);
@@ -139,7 +162,10 @@ void buildDemographyPage(QWidget* page, TDemographyControls& c) {
   panel->setContentsMargins(0, 0, 0, 0);
   auto* groups = new QHBoxLayout();
   groups->addWidget(demographyGroup(c.parameterPanel, c), 3);
-  groups->addWidget(environmentGroup(c.parameterPanel, c), 1);
+  auto* middle = new QVBoxLayout();
+  middle->addWidget(environmentGroup(c.parameterPanel, c), 1);
+  middle->addWidget(databaseGroup(c.parameterPanel, c));
+  groups->addLayout(middle, 1);
   groups->addWidget(outputsGroup(c.parameterPanel, c), 2);
   panel->addLayout(groups, 1);
 

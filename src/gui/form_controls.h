@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QTabWidget>
 #include <QWidget>
 
 namespace orvantis {
@@ -58,6 +59,10 @@ struct TDemographyControls {
   QLineEdit* outputEvery = nullptr;
   QPushButton* outputAgain = nullptr;
 
+  QComboBox* storage = nullptr;  // "auto", "memory", "compressed"
+  QPushButton* saveDemography = nullptr;
+  QPushButton* loadDemography = nullptr;
+
   QPushButton* buildWorld = nullptr;
   QPushButton* run = nullptr;
   QPushButton* showResults = nullptr;
@@ -101,7 +106,18 @@ struct TCoalescentControls {
   QLabel* remainingLineages = nullptr;
   QLabel* coalescentEvents = nullptr;
   QLabel* migrationEvents = nullptr;
-  QLabel* liveView = nullptr;  // the lineages drawn on the world while the genealogies grow
+  QLabel* liveView = nullptr;  // the demography at the generation the genealogies have reached
+  QLabel* coalescenceView = nullptr;  // the coalescence bitmap of the genealogy being built
+  QTabWidget* views = nullptr;        // the two pictures
+
+  // "Generate bitmap": lineage snapshots saved while the genealogies grow, and how they and the
+  // live view are drawn.
+  QCheckBox* geneticBitmaps = nullptr;  // "every" ... "generations"
+  QLineEdit* bitmapEvery = nullptr;
+  QRadioButton* backgroundOccupation = nullptr;
+  QRadioButton* backgroundDensity = nullptr;
+  QRadioButton* colourGray = nullptr;
+  QRadioButton* colourColour = nullptr;
 };
 
 // Builds the controls into the page.

@@ -24,6 +24,7 @@ TFrictionForm::TFrictionForm(std::ostream& log, TUserDialogs& dialogs, std::opti
   setWindowTitle(kTitle);
   buildPages();
   services_.setProgressBar(demo_.progressBar);
+  services_.setCoalescentDisplay(&display_, [this] { pages_->setCurrentWidget(coalescentPage_); });
   connectControls();
   guard_.setOnChange([this](bool running) { onCommandStateChanged(running); });
 
@@ -58,9 +59,9 @@ void TFrictionForm::buildPages() {
   pages_->addTab(demography, "Demographic simulation");
   series_ = new TTimeSeriesPage(dialogs_, pages_);
   pages_->addTab(series_, "Demographic time series");
-  auto* coalescent = new QWidget(pages_);
-  buildCoalescentPage(coalescent, genetics_);
-  pages_->addTab(coalescent, "Coalescent simulations");
+  coalescentPage_ = new QWidget(pages_);
+  buildCoalescentPage(coalescentPage_, genetics_);
+  pages_->addTab(coalescentPage_, "Coalescent simulations");
   setCentralWidget(pages_);
 }
 
@@ -94,8 +95,12 @@ void TFrictionForm::connectControls() {
     }
     updateCellDetail();
   });
-  connect(genetics_.zoomFactor, &QComboBox::activated, this,
-          [this] { coalescenceZoom_ = zoomFromList(); });
+  connect(genetics_.zoomFactor, &QComboBox::currentIndexChanged, this,
+          [this] { onZoomFactorChanged(); });
+  connect(genetics_.drawCoalescences, &QPushButton::clicked, this, [this] { drawCoalescences(); });
+  connect(genetics_.drawMrca, &QPushButton::clicked, this, [this] { drawMrca(); });
+  connect(demo_.saveDemography, &QPushButton::clicked, this, [this] { saveDemography(); });
+  connect(demo_.loadDemography, &QPushButton::clicked, this, [this] { loadDemography(); });
   connect(series_->rowList(), &QComboBox::currentIndexChanged, this,
           [this] { updateCellDetail(); });
   connect(series_->columnList(), &QComboBox::currentIndexChanged, this,
@@ -111,6 +116,22 @@ int TFrictionForm::zoomFromList() const {
   const int index = genetics_.zoomFactor->currentIndex();
   if (index < 0 || index >= static_cast<int>(std::size(kZooms))) return 4;
   return kZooms[index];
+}
+
+void TFrictionForm::onZoomFactorChanged() {
+  coalescenceZoom_ = zoomFromList();
+  // The one-pixel mode follows the result viewer's zoom at the time of the redraw.
+  display_.setZoom(coalescenceZoom_, viewer_.zoom == 1);
+}
+
+void TFrictionForm::forgetGeneticResults() {
+  display_.clear();
+  geneticReport_.reset();
+  geneticGrid_ = TCellGrid();
+  coalescenceTotals_.clear();
+  mrcaLocations_ = TMrcaLocations();
+  genetics_.drawCoalescences->setEnabled(false);
+  genetics_.drawMrca->setEnabled(false);
 }
 
 void TFrictionForm::setGeneticInputsEnabled(bool enabled) {
@@ -185,6 +206,8 @@ void TFrictionForm::closeEvent(QCloseEvent* event) {
   for (auto& [slot, viewer] : mapViewers_) {
     if (viewer) viewer->close();
   }
+  // Releases the coalescence bitmap.
+  display_.clear();
   event->accept();
 }
 

@@ -13,7 +13,10 @@
 #include <optional>
 #include <ostream>
 
+#include "coalescent/driver.h"
 #include "foundation/run_context.h"
+#include "genetics/coalescence_maps.h"
+#include "gui/coalescent_display.h"
 #include "gui/command_guard.h"
 #include "gui/form_controls.h"
 #include "gui/gui_window_services.h"
@@ -48,8 +51,18 @@ class TFrictionForm : public QMainWindow, public TResultViewerHost {
   void browseSamples();
   void browseGeneticParameters();
   void onDoSimulationsClicked();
-  // The genetic simulations of the study: the seam where the coalescent's driver is called.
+  // "Save demography...": the finished demography and its world into a file chosen by the user.
+  void saveDemography();
+  // "Load demography...": a saved demography replaces the world, checked against the settings
+  // (with the values of the controls), ready for the genetic simulations.
+  void loadDemography();
+  void loadDemographyFile(const QString& path);
+  // The genetic simulations of the study over the stored demography, with the counters and
+  // pictures of the coalescent page kept moving.
   void doSimulations();
+  // "Coalescences" and "MRCA": the maps of the last genetic simulations in a map viewer.
+  void drawCoalescences();
+  void drawMrca();
 
   // --- Settings and controls ---
   void updateGraphicSettings();
@@ -70,6 +83,11 @@ class TFrictionForm : public QMainWindow, public TResultViewerHost {
   TFormFrictionViewer* mapViewer(TMapViewerSlot slot) const;
   int lastGeneration() const { return lastGeneration_; }
   int coalescenceZoom() const { return coalescenceZoom_; }
+  // The window's choices for the genetic simulations that no settings key carries.
+  TGeneticOptions geneticOptions() const;
+  const TCoalescentDisplay& coalescentDisplay() const { return display_; }
+  // What the last genetic simulations reported; nothing before the first.
+  const std::optional<TGeneticRunReport>& geneticReport() const { return geneticReport_; }
   const TCommandGuard& commandGuard() const { return guard_; }
   bool commandRunning() const { return guard_.running(); }
   TRunContext& context() { return context_; }
@@ -102,6 +120,13 @@ class TFrictionForm : public QMainWindow, public TResultViewerHost {
   bool writeOutputs(bool arrivalTimes, bool maps);
   // The coalescence zoom factor of the list (4 without a selection).
   int zoomFromList() const;
+  // The results of the genetic simulations go with the world and demography they came from.
+  void forgetGeneticResults();
+  // After a demography: "Do simulations !" and its inputs ready.
+  void enableGeneticStep();
+  // The storage of the database chosen on the page.
+  TDatabaseStorage storageChoice() const;
+  void onZoomFactorChanged();
 
   std::ostream& log_;
   TUserDialogs& dialogs_;
@@ -120,6 +145,12 @@ class TFrictionForm : public QMainWindow, public TResultViewerHost {
   QTabWidget* pages_ = nullptr;
   TDemographyControls demo_;
   TCoalescentControls genetics_;
+  QWidget* coalescentPage_ = nullptr;
+  TCoalescentDisplay display_{genetics_, log_};
+  std::optional<TGeneticRunReport> geneticReport_;
+  TCellGrid geneticGrid_;
+  std::vector<int> coalescenceTotals_;
+  TMrcaLocations mrcaLocations_;
   TTimeSeriesPage* series_ = nullptr;
   QPointer<TFormResultViewer> resultViewer_;
   std::map<TMapViewerSlot, QPointer<TFormFrictionViewer>> mapViewers_;

@@ -3,12 +3,17 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
+#include <exception>
 #include <iostream>
 
+#include "coalescent/deme_collection.h"
+#include "coalescent/driver_series.h"
 #include "foundation/command_errors.h"
 #include "foundation/paths.h"
 #include "gui/friction_form.h"
 #include "gui/number_text.h"
+#include "gui/world_in_use.h"
 #include "world/demography/report.h"
 #include "world/demography/simulate_world.h"
 #include "world/output/demographic_files.h"
@@ -21,18 +26,6 @@ constexpr const char* kSettingsFilter = "Text files (.txt)|*.txt|All files|*.*";
 constexpr const char* kSamplesFilter = "Genetic samples file (*.sam)|*.sam|All files (*.*)|*.*";
 constexpr const char* kParametersFilter =
     "Genetic parameter file (*.par)|*.par|All files (*.*)|*.*";
-
-// Marks the world as being worked on by the core for the lifetime of the object.
-class TWorldInUse {
- public:
-  explicit TWorldInUse(bool& flag) : flag_(flag) { flag_ = true; }
-  ~TWorldInUse() { flag_ = false; }
-  TWorldInUse(const TWorldInUse&) = delete;
-  TWorldInUse& operator=(const TWorldInUse&) = delete;
-
- private:
-  bool& flag_;
-};
 
 my_string settingsPath(const QString& field) {
   return my_string(nativePath(field.toStdString()));
@@ -112,7 +105,10 @@ void TFrictionForm::buildWorld() {
     viewer_.numberOfGenerations = 0;
     viewer_.displayedGeneration = 0;
     demo_.outputAgain->setEnabled(false);
+    demo_.saveDemography->setEnabled(false);
     viewer.setTimeSliderEnabled(false);
+    forgetGeneticResults();
+    world_->setDatabaseStorage(storageChoice());
     series_->clearCharts();
     const TWorldInUse inUse(worldInUse_);
     if (world_->BuildWorld() == 0) {
@@ -170,6 +166,9 @@ void TFrictionForm::run() {
       const TWorldInUse inUse(worldInUse_);
       // The run replaces the stored demography: nothing of an earlier run is shown meanwhile.
       demographyDone_ = false;
+      demo_.saveDemography->setEnabled(false);
+      forgetGeneticResults();
+      world_->setDatabaseStorage(storageChoice());
       if (SimulateWorld(*world_, seconds) == 0) return;  // the reason is in the log
     }
     demo_.duration->setText(QString::number(static_cast<double>(seconds), 'f', 2));
@@ -189,16 +188,9 @@ void TFrictionForm::run() {
       resultViewer_->setTimeSliderToEnd();
     }
 
-    genetics_.doSimulations->setEnabled(true);
-    genetics_.status->setText("Ready to simulate genetics");
-    setGeneticInputsEnabled(true);
-    const bool severalSources = world_->numberOfSources() >= 2;
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{genetics_.tau, genetics_.tauLabel, genetics_.ancestralSize,
-                                         genetics_.ancestralSizeLabel}) {
-      w->setEnabled(severalSources);
-    }
+    enableGeneticStep();
     demo_.outputAgain->setEnabled(true);
+    demo_.saveDemography->setEnabled(true);
     updateCellDetail();
   } catch (const TException& e) {
     reportCommandException(log_, std::cout, services_, kSimulatingPrefix, e);
@@ -278,10 +270,143 @@ void TFrictionForm::onDoSimulationsClicked() {
   doSimulations();
 }
 
+void TFrictionForm::enableGeneticStep() {
+  genetics_.doSimulations->setEnabled(true);
+  genetics_.status->setText("Ready to simulate genetics");
+  setGeneticInputsEnabled(true);
+  const bool severalSources = world_->numberOfSources() >= 2;
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{genetics_.tau, genetics_.tauLabel, genetics_.ancestralSize,
+                                       genetics_.ancestralSizeLabel}) {
+    w->setEnabled(severalSources);
+  }
+}
+
+TGeneticOptions TFrictionForm::geneticOptions() const {
+  TGeneticOptions o;
+  // "Coalecent trees" is off with two populations even when its box stays ticked.
+  o.coalescentTrees =
+      genetics_.coalescentTrees->isChecked() && genetics_.coalescentTrees->isEnabled();
+  o.spatialCoalescence = genetics_.coalescentSpatial->isChecked();
+  o.temporalCoalescence = genetics_.coalescentTemporal->isChecked();
+  o.geneticBitmaps = genetics_.geneticBitmaps->isChecked();
+  o.geneticBitmapStep = integerPart(genetics_.bitmapEvery->text());
+  o.background = genetics_.backgroundDensity->isChecked() ? TGeneticBitmapBackground::Density
+                                                          : TGeneticBitmapBackground::Occupation;
+  o.colours = genetics_.colourGray->isChecked() ? TGeneticBitmapColours::Gray
+                                                : TGeneticBitmapColours::Colour;
+  o.population = viewer_.population;
+  o.coalescenceZoom = coalescenceZoom_;
+  const int rate = integerPart(genetics_.refreshRate->text());
+  o.refreshRate = rate > 0 ? rate : kDefaultCoalescenceRefreshRate;
+  return o;
+}
+
 void TFrictionForm::doSimulations() {
-  // The genetic simulations come with the coalescent's driver: until then the command says so.
-  dialogs_.messageBox("The genetic simulation is not available in this build.",
-                      "WARNING: genetic simulation");
+  if (!demographyDone_) {
+    dialogs_.messageBox(
+        "There is no demographic database: press \"RUN\" or load a saved demography first.",
+        "ERROR: genetic simulations");
+    return;
+  }
+  TGeneticRunInputs inputs;
+  inputs.options = geneticOptions();
+  if (inputs.options.geneticBitmaps && inputs.options.geneticBitmapStep < 1) {
+    dialogs_.messageBox("The lineage bitmaps need a number of generations above 0 in \"every\".",
+                        "ERROR: genetic simulations");
+    return;
+  }
+  inputs.onePixelMaps = viewer_.zoom == 1;
+  inputs.console = &std::cout;
+
+  forgetGeneticResults();
+  genetics_.status->setText("Simulations are running...");
+  const int simulations = world_->settings().intParameter(IntParam::NumGeneticSimulations);
+  TGeneticRunReport report;
+  try {
+    const TWorldInUse inUse(worldInUse_);
+    display_.beginRun(*world_, inputs.options, inputs.onePixelMaps, simulations);
+    TDemeCollection& collection = world_->demeCollection();
+    // The simulations run one after the other on the window's thread, which the counters and
+    // pictures of the page are drawn on between the steps of the walk.
+    TGeneticSeries series(*world_, inputs, collection);
+    if (series.setUp()) {
+      const int total = series.plan().numSimulations;
+      services_.progress({"Genetic simulations", 0, total, "simulation"});
+      for (int s = 1; s <= total; ++s) {
+        services_.showGeneticSimulationNumber(s);
+        const bool goOn = series.merge(simulateGenetics(series.plan(), collection, s));
+        services_.progress({"Genetic simulations", s, total, "simulation"});
+        if (!goOn) break;
+      }
+    }
+    series.finish();
+    report = series.report();
+    geneticGrid_ = display_.grid();
+    coalescenceTotals_ = series.coalescenceTotals();
+    mrcaLocations_ = series.mrcaLocations();
+  } catch (const TException& e) {
+    display_.endRun();
+    reportCommandException(log_, std::cout, services_, kSimulatingPrefix, e);
+    genetics_.status->setText("Simulations stopped: see the log");
+    return;
+  } catch (const std::exception& e) {
+    display_.endRun();
+    log_ << "ERROR: {TFrictionForm::doSimulations()} [" << e.what() << "]" << std::endl;
+    dialogs_.messageBox(QString("The genetic simulations stopped: ") + e.what(),
+                        "ERROR: genetic simulations stopped");
+    genetics_.status->setText("Simulations stopped: see the log");
+    return;
+  }
+  display_.endRun();
+  geneticReport_ = report;
+  if (report.status == TGeneticRunStatus::NotRun) {
+    // Nothing was simulated: the study stays ready for another attempt.
+    genetics_.status->setText("Ready to simulate genetics");
+    if (!report.problem.empty()) {
+      dialogs_.messageBox(QString::fromStdString(report.problem),
+                          "ERROR: genetic simulations not run");
+    }
+    return;
+  }
+  genetics_.status->setText("Simulations are over!");
+  genetics_.drawCoalescences->setEnabled(true);
+  genetics_.drawMrca->setEnabled(true);
+  if (report.status == TGeneticRunStatus::Failed && !report.problem.empty()) {
+    dialogs_.messageBox(QString::fromStdString(report.problem),
+                        "ERROR: genetic simulations stopped");
+  }
+}
+
+void TFrictionForm::drawCoalescences() {
+  const auto scope = guard_.begin("Coalescences");
+  if (!scope || geneticGrid_.rows == 0) return;
+  try {
+    showMap(TMapViewerSlot::Coalescences, "Number of Coalescent Events Map",
+            drawCountMap(geneticGrid_, coalescenceTotals_, kCoalescenceScale,
+                         TCellDrawing{coalescenceZoom_, false}));
+  } catch (const std::exception&) {
+    log_ << "Could not load or alter coalescent bitmap" << std::endl;
+  }
+}
+
+void TFrictionForm::drawMrca() {
+  const auto scope = guard_.begin("MRCA");
+  if (!scope || geneticGrid_.rows == 0) return;
+  const TExtendedSettings& s = world_->settings();
+  // The first NumGeneticSimulations x NumIndeLoci entries, the values the settings hold now.
+  const long long entries =
+      static_cast<long long>(s.intParameter(IntParam::NumGeneticSimulations)) *
+      static_cast<long long>(s.intParameter(IntParam::NumIndeLoci));
+  const int counted = static_cast<int>(
+      std::clamp<long long>(entries, 0, static_cast<long long>(mrcaLocations_.numEntries())));
+  try {
+    showMap(TMapViewerSlot::Mrca, "MRCA Distribution Map",
+            drawMrcaDensityMap(geneticGrid_, mrcaLocations_, counted,
+                               TCellDrawing{coalescenceZoom_, false}));
+  } catch (const std::exception&) {
+    log_ << "Could not load or alter coalescent bitmap" << std::endl;
+  }
 }
 
 }  // namespace orvantis

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QString>
 
+#include "gui/coalescent_display.h"
+
 namespace orvantis {
 
 namespace {
@@ -36,6 +38,34 @@ void TGuiWindowServices::progress(const TProgress& p) {
 
 void TGuiWindowServices::processPendingEvents() {
   QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void TGuiWindowServices::showCoalescentLabels(const TCoalescentLabels& labels) {
+  if (display_) display_->showLabels(labels);
+}
+
+int TGuiWindowServices::coalescenceRefreshRate(int configured) {
+  return display_ ? display_->refreshRate(configured) : configured;
+}
+
+void TGuiWindowServices::redrawCoalescenceDisplay(const TDemeCollection& collection) {
+  if (display_) display_->redraw(collection);
+}
+
+void TGuiWindowServices::drawLineageMap(const TDemeCollection& collection, int generation) {
+  if (display_) display_->drawLineageMap(collection, generation);
+}
+
+void TGuiWindowServices::drawGenealogy(const TDemeCollection& collection, int simulation) {
+  if (display_) display_->drawGenealogy(collection, simulation);
+}
+
+void TGuiWindowServices::showGeneticSimulationNumber(int simulation) {
+  if (display_) display_->showSimulationNumber(simulation);
+}
+
+void TGuiWindowServices::showCoalescentPage() {
+  if (showPage_) showPage_();
 }
 
 }  // namespace orvantis

@@ -69,6 +69,24 @@ int takeScreenshots(TFrictionForm& form, const QString& directory, int row, int 
   viewer->selectTime()->setValue(20);
   viewer->mouseMovedOnMap(QPoint(col * 6 + 3, row * 6 + 3));
   ok &= saveWindow(viewer, QDir(directory).filePath("result_viewer.png"));
+  viewer->hide();
+  viewer->immZoomFact()->setCurrentIndex(3);
+  Q_EMIT viewer->immZoomFact()->activated(3);  // the live views draw squares again
+
+  // The coalescent page after the genetic simulations, the last genealogy drawn in red over
+  // its coalescences.
+  form.pages()->setCurrentIndex(2);
+  form.show();
+  settle(300);
+  form.coalescentControls().coalescentTrees->setChecked(true);
+  form.coalescentControls().zoomFactor->setCurrentText("3");
+  form.onDoSimulationsClicked();
+  if (!form.geneticReport() || form.geneticReport()->completed < 1) {
+    std::cerr << "The genetic simulations did not run: see the log" << std::endl;
+    return 1;
+  }
+  form.pages()->setCurrentIndex(2);
+  ok &= saveWindow(&form, QDir(directory).filePath("coalescent_page.png"));
   return ok ? 0 : 1;
 }
 
