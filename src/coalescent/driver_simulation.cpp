@@ -1,7 +1,9 @@
 // One genetic simulation of a series: for every chromosome in order, its genealogy, its
 // mutations and its data; the simulation's own files; what the series merges.
 
+#include <chrono>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "coalescent/deme_collection.h"
@@ -13,6 +15,7 @@
 #include "genetics/newick.h"
 #include "genetics/paup_file.h"
 #include "genetics/project_file.h"
+#include "genetics/vcf.h"
 #include "world/landscape/world.h"
 
 namespace orvantis {
@@ -52,7 +55,10 @@ void endGenealogy(TDemeCollection& worker) {
 
 }  // namespace
 
-TSimulationResult simulateGenetics(const TSeriesPlan& plan, TDemeCollection& worker, int s) {
+namespace {
+
+// The simulation itself (see simulateGenetics).
+TSimulationResult simulateChromosomes(const TSeriesPlan& plan, TDemeCollection& worker, int s) {
   TSimulationResult result;
   result.simulation = s;
   result.finished = true;
@@ -77,6 +83,17 @@ TSimulationResult simulateGenetics(const TSeriesPlan& plan, TDemeCollection& wor
     return result;
   }
   writeProjectHeader(project, worker, numChromosomes);
+  std::optional<TVcfWriter> vcfWriter;
+  std::ofstream vcf;
+  const std::string vcfName = vcfFileName(base, s);
+  if (plan.vcf) {
+    vcfWriter.emplace(worker, worker.genotypicData());
+    if (!openOutput(vcf, vcfName)) {
+      fail(result, log, "cannot create the VCF file '" + vcfName + "'");
+      return result;
+    }
+    vcfWriter->writeHeader(vcf, s, plan.chromosomeLoci);
+  }
 
   std::ostringstream batch;
   std::ostringstream trueTrees;
@@ -145,6 +162,7 @@ TSimulationResult simulateGenetics(const TSeriesPlan& plan, TDemeCollection& wor
     });
     const TMutationState& state = worker.mutation();
     result.lengths.push_back({state.treeLength(), mutations});
+    if (vcfWriter) (void)vcfWriter->writeChromosome(vcf, worker, c);
     if (plan.nexusFiles) {
       writePaupMatrix(paup, worker, plan.dataType);
       writePaupTreesAndCommands(paup, tree, s, c, state.treeLength(), state.sitesHit(), plan.alpha);
@@ -183,11 +201,24 @@ TSimulationResult simulateGenetics(const TSeriesPlan& plan, TDemeCollection& wor
   project.close();
   if (!project && !result.fatal)
     fail(result, log, "cannot write the project file '" + projectName + "'");
+  if (vcfWriter) {
+    vcf.close();
+    if (!vcf && !result.fatal) fail(result, log, "cannot write the VCF file '" + vcfName + "'");
+  }
 
   result.batch = batch.str();
   result.trueTrees = trueTrees.str();
   result.mutationTrees = mutationTrees.str();
   result.temporal = temporal.str();
+  return result;
+}
+
+}  // namespace
+
+TSimulationResult simulateGenetics(const TSeriesPlan& plan, TDemeCollection& worker, int s) {
+  const auto start = std::chrono::steady_clock::now();
+  TSimulationResult result = simulateChromosomes(plan, worker, s);
+  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return result;
 }
 
