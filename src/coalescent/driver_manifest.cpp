@@ -1,6 +1,7 @@
 #include "coalescent/driver_manifest.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -103,9 +104,18 @@ std::string fileSha256(const std::string& path) {
 }
 
 std::vector<TManifestInputFile> digestRunInputs(const TExtendedSettings& settings,
-                                                const std::vector<TNamedInputFile>& extra) {
+                                                const std::vector<TNamedInputFile>& extra,
+                                                const std::string& startDirectory) {
   std::vector<TManifestInputFile> inputs;
-  addInput(inputs, "settings file", settings.settingsPath().str());
+  // The settings file is named as the command was given it, from where it started; the run
+  // itself reads from the settings' directory.
+  const std::string settingsFile = settings.settingsPath().str();
+  const std::filesystem::path settingsPath(settingsFile);
+  inputs.push_back(
+      {"settings file", settingsFile,
+       fileSha256(startDirectory.empty() || settingsPath.is_absolute()
+                      ? settingsFile
+                      : (std::filesystem::path(startDirectory) / settingsPath).string())});
   for (int i = 0; i < FileParam::Count; ++i) {
     const my_string name = settings.rawFile(i);
     if (!name.isEmpty()) addInput(inputs, TExtendedSettings::fileKey(i), name.str());

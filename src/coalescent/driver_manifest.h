@@ -37,9 +37,11 @@ std::string fileSha256(const std::string& path);
 // The settings file, every file the settings name (the sample and genetic parameters files,
 // the world's maps, tables and series, and the tables listed by the index files of the
 // conversion tables) and the caller's files, each with its digest; relative names are read
-// from the current directory, as the run reads them.
+// from the current directory, as the run reads them, except the settings file's, read from
+// `startDirectory` when one is given (where the command that named it started).
 std::vector<TManifestInputFile> digestRunInputs(const TExtendedSettings& settings,
-                                                const std::vector<TNamedInputFile>& extra);
+                                                const std::vector<TNamedInputFile>& extra,
+                                                const std::string& startDirectory);
 
 struct TRunManifest {
   TRunRecordInputs record;

@@ -216,7 +216,8 @@ bool TGeneticSeries::setUp() {
     return notRun("cannot create the output directory " + plan_.names.outputDirectory);
   }
   outputDirectoryMade_ = true;
-  inputDigests_ = digestRunInputs(settings, inputs_.record.inputFiles);
+  inputDigests_ =
+      digestRunInputs(settings, inputs_.record.inputFiles, inputs_.record.startDirectory);
   if (!openSharedFiles()) return false;
 
   // The samples, the loci and the first chromosome.
