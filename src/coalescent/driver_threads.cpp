@@ -9,6 +9,7 @@
 #include <mutex>
 #include <new>
 #include <sstream>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -198,13 +199,37 @@ void runReplicates(World& world, TGeneticSeries& series, TDemeCollection& collec
 
   TReplicateQueue queue(plan.first, plan.last, kWaitingResultsPerWorker * threads);
   std::vector<std::thread> running;
+  // The workers are stopped and joined however this function ends (an exception from a merge
+  // or from the window included), never left running past their collections.
+  struct TJoinWorkers {
+    TReplicateQueue& queue;
+    std::vector<std::thread>& threads;
+    ~TJoinWorkers() {
+      queue.stop();
+      for (std::thread& thread : threads) {
+        if (thread.joinable()) thread.join();
+      }
+    }
+  } joinWorkers{queue, running};
   running.reserve(workers.size());
   for (const std::unique_ptr<TWorker>& worker : workers) {
-    running.emplace_back([&queue, &plan, &options, snapshots, seed, w = worker.get()] {
-      for (int s = queue.take(); s != 0; s = queue.take()) {
-        queue.hand(runOne(*w, plan, snapshots, options, seed, s));
-      }
-    });
+    try {
+      running.emplace_back([&queue, &plan, &options, snapshots, seed, w = worker.get()] {
+        for (int s = queue.take(); s != 0; s = queue.take()) {
+          queue.hand(runOne(*w, plan, snapshots, options, seed, s));
+        }
+      });
+    } catch (const std::system_error& e) {
+      // The system refused a thread (a limit on threads or memory): go on with those started.
+      collection.log() << "ERROR: {SimulateGeneticData()} [only " << running.size() << " of "
+                       << threads << " threads could be started: " << e.what() << "]" << std::endl;
+      break;
+    }
+  }
+  series.noteThreads(static_cast<int>(running.size()));
+  if (running.empty()) {
+    (void)series.merge(fatalResult(plan.first, "no thread could be started"));
+    return;
   }
 
   int merged = 0;
@@ -225,8 +250,6 @@ void runReplicates(World& world, TGeneticSeries& series, TDemeCollection& collec
     window.showGeneticSimulationNumber(result.simulation);
     if (!series.merge(result)) break;
   }
-  queue.stop();
-  for (std::thread& thread : running) thread.join();
 }
 
 }  // namespace orvantis

@@ -117,7 +117,7 @@ TEST_F(ReplicatesCommandTest, AnyNumberOfThreadsWritesTheSameFiles) {
 
   // Without --threads the simulations draw from the one sequence of the program's generator:
   // other data, and a manifest that says so.
-  ASSERT_EQ(genetics("--set NumGeneticSimulations=8").status, 0) << log();
+  ASSERT_EQ(genetics("--set NumGeneticSimulations=2").status, 0) << log();
   const auto sequence = takeOutputs();
   EXPECT_NE(sequence.at("settings_samples_1.arp"), first.at("settings_samples_1.arp"));
   EXPECT_TRUE(contains(sequence.at("settings_samples_manifest.json"),
