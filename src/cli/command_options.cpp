@@ -109,7 +109,17 @@ void addGeneticOptions(CLI::App& app, TCommandOptions& options) {
                      "of its own, seeded from the seed and its number, so every output is the "
                      "same for any N; without --threads the simulations draw from one sequence")
           ->type_name("N")
-          ->check(CLI::Range(0, kMaxReplicateThreads));
+          ->check([](const std::string& text) -> std::string {
+            const bool digits =
+                !text.empty() && text.size() <= 9 &&
+                text.find_first_not_of("0123456789", text[0] == '-' ? 1 : 0) == std::string::npos &&
+                text != "-";
+            if (digits && std::stoi(text) >= 0 && std::stoi(text) <= kMaxReplicateThreads) {
+              return {};
+            }
+            return "expected a number of threads from 0 (one per core) to " +
+                   std::to_string(kMaxReplicateThreads) + ", got '" + text + "'";
+          });
   app.add_option_function<std::string>(
          "--simulations",
          [&options](const std::string& text) {

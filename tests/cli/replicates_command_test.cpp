@@ -248,8 +248,10 @@ TEST_F(ReplicatesCommandTest, UnusableRequestsAreRefusedWithAClearMessage) {
     int status;
     const char* message;  // on the error stream
   } cases[] = {
-      {"--threads -1", 2, "--threads: Value -1 not in range 0 to 1024"},
-      {"--threads 1025", 2, "--threads: Value 1025 not in range 0 to 1024"},
+      {"--threads -1", 2,
+       "--threads: expected a number of threads from 0 (one per core) to 1024, got '-1'"},
+      {"--threads 1025", 2, "to 1024, got '1025'"},
+      {"--threads two", 2, "to 1024, got 'two'"},
       {"--simulations 2", 2, "--simulations requires --threads"},
       {"--threads 1 --simulations 0-2", 2, "expected FROM-TO with 1 <= FROM <= TO"},
       {"--threads 1 --simulations 3-2", 2, "expected FROM-TO with 1 <= FROM <= TO"},
