@@ -13,9 +13,15 @@
 //   Outputs              what one simulation writes for a mutated genealogy with the study's
 //                        settings: deme data strings, project file, PAUP file, both tree lines
 //                        of every locus, genealogy file, pair statistics
+//   Replicates/threads:N a whole series of 16 simulations with the study's settings as
+//                        replicates on N threads (wall-clock time): setup, the workers' copies,
+//                        the simulations and the merge in simulation order; the ratio of N = 1
+//                        to N = 2 is the speedup on two cores
 //
 // The outputs go to a scratch directory. Run on one core, e.g.:
-//   taskset -c 0 build/release/bench/bench_genetics
+//   taskset -c 0 build/release/bench/bench_genetics --benchmark_filter=-Replicates
+// and the replicates on two:
+//   taskset -c 0,1 build/release/bench/bench_genetics --benchmark_filter=Replicates
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -248,6 +254,44 @@ void BM_Outputs(benchmark::State& state) {
   state.counters["mutations"] = mutations;
 }
 BENCHMARK(BM_Outputs)->Unit(benchmark::kMillisecond);
+
+constexpr int kReplicateSeries = 16;
+
+void BM_Replicates(benchmark::State& state) {
+  Study& s = study();
+  if (!s.ready) {
+    state.SkipWithError("the example study could not be set up");
+    return;
+  }
+  s.setOutputs(true, true);
+  TExtendedSettings& settings = s.world->settings();
+  settings.setValue("NumGeneticSimulations", kReplicateSeries);
+  settings.fillTables();
+  TGeneticRunInputs inputs;
+  inputs.replicates.threads = static_cast<int>(state.range(0));
+  int failed = 0;
+  for (auto _ : state) {
+    std::ostringstream log;
+    TDemeCollection collection(*s.world, log, s.window, s.context.random);
+    const TGeneticRunReport report = SimulateGeneticData(*s.world, inputs, collection);
+    if (report.status != TGeneticRunStatus::Completed) {
+      state.SkipWithError(("the series did not complete: " + report.problem).c_str());
+      break;
+    }
+    failed += report.failed;
+  }
+  settings.setValue("NumGeneticSimulations", kSeriesLength);
+  settings.fillTables();
+  state.SetItemsProcessed(state.iterations() * kReplicateSeries);
+  state.counters["failed"] = failed;
+}
+BENCHMARK(BM_Replicates)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 
 }  // namespace
 }  // namespace orvantis

@@ -9,6 +9,7 @@ packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libcl
   clang libclang-rt-14-dev llvm)
 packages+=(python3-dendropy)  # a test reads the NEXUS tree files with /usr/bin/python3
 packages+=(snakemake)         # the cluster workflow of examples/cluster, run by a test
+packages+=(bcftools)          # a test reads the VCF files of the example study
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

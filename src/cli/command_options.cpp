@@ -1,12 +1,35 @@
 #include "cli/command_options.h"
 
 #include <CLI/CLI.hpp>
+#include <iostream>
 #include <map>
+
+#include "coalescent/driver.h"
 
 namespace orvantis {
 
 namespace {
 constexpr int kUsageError = 2;
+
+// "FROM-TO" or "S" into a range of simulations; an error text when it is neither.
+std::string splitSimulations(const std::string& text, int& first, int& last) {
+  const auto number = [](const std::string& digits, int& value) {
+    if (digits.empty() || digits.size() > 9 ||
+        digits.find_first_not_of("0123456789") != std::string::npos) {
+      return false;
+    }
+    value = std::stoi(digits);
+    return value >= 1;
+  };
+  const auto dash = text.find('-');
+  const bool ok = dash == std::string::npos
+                      ? number(text, first) && number(text, last)
+                      : number(text.substr(0, dash), first) && number(text.substr(dash + 1), last);
+  if (!ok || last < first) {
+    return "expected FROM-TO with 1 <= FROM <= TO, or one simulation number, got '" + text + "'";
+  }
+  return {};
+}
 
 std::string splitOverride(const std::string& text, std::pair<std::string, std::string>& out) {
   const auto eq = text.find('=');
@@ -82,6 +105,41 @@ void addGeneticOptions(CLI::App& app, TCommandOptions& options) {
   app.add_flag("--summary-stats", options.summaryStatistics,
                "Genetics: write the summary statistics of every simulation (diversity per sample "
                "and pooled, differentiation per pair of samples) to B_summary_stats.tsv");
+  CLI::Option* threads =
+      app.add_option("--threads", options.threads,
+                     "Genetics: run the simulations as independent replicates on N threads (0: "
+                     "one per core; at most 1024). Each simulation then draws from a generator "
+                     "of its own, seeded from the seed and its number, so every output is the "
+                     "same for any N; without --threads the simulations draw from one sequence")
+          ->type_name("N")
+          ->check([](const std::string& text) -> std::string {
+            const bool digits =
+                !text.empty() && text.size() <= 9 &&
+                text.find_first_not_of("0123456789", text[0] == '-' ? 1 : 0) == std::string::npos &&
+                text != "-";
+            if (digits && std::stoi(text) >= 0 && std::stoi(text) <= kMaxReplicateThreads) {
+              return {};
+            }
+            return "expected a number of threads from 0 (one per core) to " +
+                   std::to_string(kMaxReplicateThreads) + ", got '" + text + "'";
+          });
+  app.add_option_function<std::string>(
+         "--simulations",
+         [&options](const std::string& text) {
+           (void)splitSimulations(text, options.firstSimulation, options.lastSimulation);
+         },
+         "Genetics: with --threads, run only simulations FROM to TO (or simulation S), each "
+         "with its own generator, to replay them (see the run manifest)")
+      ->type_name("FROM-TO")
+      ->check([](const std::string& text) {
+        int first = 0;
+        int last = 0;
+        return splitSimulations(text, first, last);
+      })
+      ->needs(threads);
+  app.add_flag("--vcf", options.vcf,
+               "Genetics: also write each simulation's DNA and SNP data as a VCF 4.2 file, "
+               "B_<s>.vcf beside its project file");
 }
 
 // The choices that follow from other options once the command line is read.
@@ -131,9 +189,14 @@ std::optional<int> parseGenetics(int argc, const char* const* argv, TCommandOpti
   return std::nullopt;
 }
 
+void storeArguments(int argc, const char* const* argv, TCommandOptions& options) {
+  options.arguments.assign(argv, argv + argc);
+}
+
 }  // namespace
 
 std::optional<int> parseCommandLine(int argc, const char* const* argv, TCommandOptions& options) {
+  storeArguments(argc, argv, options);
   if (argc > 1 && std::string(argv[1]) == "genetics") {
     return parseGenetics(argc - 1, argv + 1, options);
   }
@@ -170,6 +233,12 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, TCommandO
 
   const int status = parse(app, argc, argv);
   if (status >= 0) return status;
+  if (options.noGenetics && (options.vcf || options.firstSimulation > 0)) {
+    std::cerr << (options.vcf ? "--vcf" : "--simulations")
+              << " asks for genetic simulations, which --no-genetics skips\n"
+              << "Run with --help for more information.\n";
+    return kUsageError;
+  }
   storeOverrides(sets, options);
   completeGeneticOptions(options);
   return std::nullopt;

@@ -37,6 +37,15 @@ struct TCommandOptions {
   TGeneticOptions geneticOptions;
   int geneticPopulation = 1;       // --genetic-population, from 1
   bool summaryStatistics = false;  // --summary-stats
+  int geneticPopulation = 1;       // --genetic-population, from 1
+  // --threads N: the simulations as independent replicates on N threads (0: one per core).
+  std::optional<int> threads;
+  // --simulations FROM-TO (or S): only those replicates; 0, 0 for all.
+  int firstSimulation = 0;
+  int lastSimulation = 0;
+  bool vcf = false;  // --vcf: a VCF file per simulation
+  // The command line as given, program name first (for the run manifest).
+  std::vector<std::string> arguments;
   // Where the log file lives (the directory current at program start).
   std::string logPath;
 };

@@ -45,6 +45,7 @@ int TCommandWorkflow::run() {
   demographyPath_ = absolutePath(options_.demographyFile);
   if (options_.genetics) return runGenetics();
   if (!openSettings()) return 1;
+  if (const int refused = refuseUnrunnableGeneticRequests()) return refused;
   if (!buildWorld()) return 1;
   if (!simulateDemography()) return 1;
   if (!saveDemographyPath_.empty() && !saveDemography()) return 1;
@@ -76,6 +77,7 @@ bool TCommandWorkflow::saveDemography() {
 
 int TCommandWorkflow::runGenetics() {
   if (!openSettings()) return 1;
+  if (const int refused = refuseUnrunnableGeneticRequests()) return refused;
   context_.log << "Loading saved demography ..." << std::endl;
   if (world_.loadSavedDemography(demographyPath_) == 0) return 1;
   try {

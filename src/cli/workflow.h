@@ -44,6 +44,9 @@ class TCommandWorkflow {
   bool simulateGenetics();
   // Whether the settings name both genetic input files; otherwise `why` says what is missing.
   bool settingsNameGeneticFiles(std::string& why) const;
+  // --vcf and --simulations ask for genetic simulations: 2 after a message when the settings
+  // name no genetic input files or the simulations asked for are not the study's, else 0.
+  int refuseUnrunnableGeneticRequests();
   // The genetic lines of the summary (nothing when no genetic step was asked for).
   void printGeneticSummary() const;
 

@@ -5,6 +5,7 @@
 #include <new>
 #include <system_error>
 
+#include "cli/replay_command.h"
 #include "cli/workflow.h"
 #include "coalescent/deme_collection.h"
 #include "foundation/command_errors.h"
@@ -41,11 +42,41 @@ bool TCommandWorkflow::settingsNameGeneticFiles(std::string& why) const {
   return false;
 }
 
+int TCommandWorkflow::refuseUnrunnableGeneticRequests() {
+  const char* option = options_.vcf ? "--vcf" : "--simulations";
+  if (!options_.vcf && options_.firstSimulation == 0) return 0;
+  std::string why;
+  std::string problem;
+  const int simulations = settings_.intParameter(IntParam::NumGeneticSimulations);
+  if (!settingsNameGeneticFiles(why)) {
+    problem = std::string(option) + " asks for genetic simulations, but " + why;
+  } else if (options_.lastSimulation > simulations) {
+    problem = "--simulations " + std::to_string(options_.firstSimulation) + "-" +
+              std::to_string(options_.lastSimulation) + ": the study has " +
+              std::to_string(simulations) + " simulations (NumGeneticSimulations)";
+  }
+  if (problem.empty()) return 0;
+  context_.log << "ERROR: {orvantis} [" << problem << "]" << std::endl;
+  context_.window.messageBox(problem, "ERROR: command line");
+  return 2;
+}
+
 bool TCommandWorkflow::simulateGenetics() {
   TGeneticRunInputs inputs;
   inputs.options = options_.geneticOptions;
   inputs.console = &out_;
   inputs.summaryStatistics = options_.summaryStatistics;
+  inputs.replicates.threads = options_.threads;
+  inputs.replicates.first = options_.firstSimulation;
+  inputs.replicates.last = options_.lastSimulation;
+  inputs.vcf = options_.vcf;
+  inputs.record.commandLine = options_.arguments;
+  inputs.record.startDirectory = std::filesystem::path(options_.logPath).parent_path().string();
+  inputs.record.replayCommand =
+      replayCommand(options_.arguments, context_.random.seed(), options_.threads.has_value());
+  if (!demographyPath_.empty()) {
+    inputs.record.inputFiles.push_back({"saved demography", demographyPath_});
+  }
   if (inputs.options.temporalCoalescence &&
       settings_.intParameter(IntParam::TemporalCoalescenceFile) == 0) {
     geneticsNote_ = "--coal-temporal writes no file while TemporalCoalescenceFile is 0";
@@ -86,7 +117,9 @@ void TCommandWorkflow::printGeneticSummary() const {
            << r.failed << " failed";
       if (r.failed > 0) out_ << " (genealogies that could not be finished: see the log)";
       out_ << ", in " << std::fixed << std::setprecision(2) << r.seconds << std::defaultfloat
-           << " s\n";
+           << " s";
+      if (r.threads > 0) out_ << " (replicates on " << r.threads << " threads)";
+      out_ << "\n";
       break;
     case TGeneticRunStatus::NotRun:
       out_ << "Genetic simulations not run: " << r.problem << "\n";
@@ -99,6 +132,9 @@ void TCommandWorkflow::printGeneticSummary() const {
   }
   if (!directory.empty() && r.status != TGeneticRunStatus::NotRun) {
     out_ << "Genetic outputs in " << directory << " (run " << r.names.runName << ")\n";
+  }
+  if (!r.manifest.empty()) {
+    out_ << "Run manifest: " << absoluteDirectory(r.manifest) << "\n";
   }
   if (!geneticsNote_.empty()) out_ << "Note: " << geneticsNote_ << "\n";
 }

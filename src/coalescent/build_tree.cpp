@@ -62,14 +62,11 @@ int TDemeCollection::beginGenealogy() {
     return 0;
   }
 
-  const TExtendedSettings& settings = world_.settings();
-  maxGenerations_ = settings.intParameter(IntParam::MaxNumGenerations);
-  tauValue_ = settings.intParameter(IntParam::TauValue);
-  ancestralSize_ = settings.intParameter(IntParam::AncestralSize);
-  recordMoves_ = settings.intParameter(IntParam::GenealogiesFile) != 0 ||
-                 (numPopulations_ == 2 && settings.intParameter(IntParam::PropFile) != 0);
-  gatherOverflow_ = settings.hasKey(overflowKey_) &&
-                    settings.rawReal(RealParam::AllowSourcePopulationOverflow) == 0.0;
+  if (fixedSettings_) {
+    applyWalkSettings(*fixedSettings_);
+  } else {
+    applyWalkSettings(TWalkSettings::read(world_.settings(), numPopulations_));
+  }
 
   const int endTime = reader_->database().endTime();
   setWalkTime(endTime);

@@ -37,8 +37,12 @@ class TDeme {
         popIndex(popIndex),
         cellRecord(cellRecord),
         collection_(&collection) {}
+  // A copy of `other` (sizes, samples, lists, data) belonging to `collection`: a deme of a
+  // worker's copy of a collection.
+  TDeme(const TDeme& other, TDemeCollection& collection) : TDeme(other) {
+    collection_ = &collection;
+  }
   virtual ~TDeme() = default;
-  TDeme(const TDeme&) = delete;
   TDeme& operator=(const TDeme&) = delete;
 
   // Individuals of the deme's population in its cell at the generation being simulated.
@@ -121,6 +125,7 @@ class TDeme {
   TDemeCollection& collection() const { return *collection_; }
 
  private:
+  TDeme(const TDeme&) = default;
   [[nodiscard]] int Move_Genes_If_NextSize_Equal_Zero(int p);
   // Replaces the lineages at positions a and b of the active list by their new parent.
   int coalescePair(int a, int b, int E, int d);

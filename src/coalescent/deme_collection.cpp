@@ -17,7 +17,79 @@ TDemeCollection::TDemeCollection(const World& world, std::ostream& log, TWindowS
                                  TRandom& random)
     : world_(world), log_(log), window_(window), random_(random), tree_(log, this) {}
 
+TDemeCollection::TDemeCollection(const TDemeCollection& series, std::ostream& log,
+                                 TWindowServices& window, TRandom& random)
+    : world_(series.world_),
+      log_(log),
+      window_(window),
+      random_(random),
+      outputBaseName_(series.outputBaseName_),
+      options_(series.options_),
+      numPopulations_(series.numPopulations_),
+      numSlots_(series.numSlots_),
+      demeTable_(series.demeTable_),
+      activeDemes_(series.activeDemes_),
+      numDemes_(series.numDemes_),
+      newlyActive_(series.newlyActive_),
+      numNewlyActive_(series.numNewlyActive_),
+      initialDemes_(series.initialDemes_),
+      numSampleDemes_(series.numSampleDemes_),
+      sampleList_(series.sampleList_),
+      ancientSamples_(series.ancientSamples_),
+      numAncientSamples_(series.numAncientSamples_),
+      ancientSamplesLeft_(series.ancientSamplesLeft_),
+      ancientFlags_(series.ancientFlags_),
+      genotypicData_(series.genotypicData_),
+      totalSampledGenes_(series.totalSampledGenes_),
+      lineagesCreated_(series.lineagesCreated_),
+      coalescencesThisGenealogy_(series.coalescencesThisGenealogy_),
+      coalescencesCumulated_(series.coalescencesCumulated_.size(), 0),
+      refreshRate_(series.refreshRate_),
+      fixedSettings_(series.walkSettings()),
+      parameters_(series.parameters_),
+      tree_(series.tree_, log, this),
+      mutation_(series.mutation_),
+      walkTime_(series.walkTime_) {
+  demes_.reserve(series.demes_.size());
+  for (const std::unique_ptr<TDeme>& deme : series.demes_) {
+    demes_.push_back(std::make_unique<TDeme>(*deme, *this));
+  }
+  if (series.reader_) {
+    reader_.emplace(series.reader_->database());
+    setWalkTime(walkTime_);
+  }
+}
+
 TDemeCollection::~TDemeCollection() = default;
+
+TWalkSettings TWalkSettings::read(const TExtendedSettings& settings, int numPopulations) {
+  TWalkSettings s;
+  s.maxGenerations = settings.intParameter(IntParam::MaxNumGenerations);
+  s.tauValue = settings.intParameter(IntParam::TauValue);
+  s.ancestralSize = settings.intParameter(IntParam::AncestralSize);
+  s.recordMoves = settings.intParameter(IntParam::GenealogiesFile) != 0 ||
+                  (numPopulations == 2 && settings.intParameter(IntParam::PropFile) != 0);
+  s.gatherOverflow = settings.hasKey(my_string("AllowSourcePopulationOverflow")) &&
+                     settings.rawReal(RealParam::AllowSourcePopulationOverflow) == 0.0;
+  s.geneticFile = settings.fileParameter(FileParam::GeneticFile).str();
+  return s;
+}
+
+void TDemeCollection::fixSettings() {
+  fixedSettings_ = TWalkSettings::read(world_.settings(), numPopulations_);
+}
+
+TWalkSettings TDemeCollection::walkSettings() const {
+  return fixedSettings_ ? *fixedSettings_ : TWalkSettings::read(world_.settings(), numPopulations_);
+}
+
+void TDemeCollection::applyWalkSettings(const TWalkSettings& settings) {
+  maxGenerations_ = settings.maxGenerations;
+  tauValue_ = settings.tauValue;
+  ancestralSize_ = settings.ancestralSize;
+  recordMoves_ = settings.recordMoves;
+  gatherOverflow_ = settings.gatherOverflow;
+}
 
 void TDemeCollection::discardDemes() {
   demes_.clear();
@@ -198,12 +270,11 @@ TDeme* TDemeCollection::createDemeForMigrant(int cellIndex, const cell* place, i
 }
 
 int TDemeCollection::countAllLoci() {
-  return parameters_.countAllLoci(world_.settings().fileParameter(FileParam::GeneticFile).str(),
-                                  log_);
+  return parameters_.countAllLoci(walkSettings().geneticFile, log_);
 }
 
 int TDemeCollection::readChromosome(int c) {
-  const std::string file = world_.settings().fileParameter(FileParam::GeneticFile).str();
+  const std::string file = walkSettings().geneticFile;
   if (!parameters_.readChromosome(file, c, log_)) return 0;
   const long long genes = totalSampledGenes_ > 0 ? totalSampledGenes_ : 1;
   if (genealogyBytes(genes, parameters_.numLoci()) > availableMemoryBytes()) {

@@ -33,6 +33,7 @@
 
 namespace orvantis {
 
+class TExtendedSettings;
 class World;
 class cell;
 struct PopulationSource;
@@ -63,9 +64,31 @@ struct TAncientSample {
 // Most genes the samples of a run may hold together.
 inline constexpr int kMaxSampledGenes = 10000000;
 
+// What a genealogy reads from the settings (MaxNumGenerations, TauValue, AncestralSize, whether
+// lineage moves are recorded, AllowSourcePopulationOverflow), and the genetic parameters file
+// the chromosomes are read from.
+struct TWalkSettings {
+  int maxGenerations = 0;
+  int tauValue = 0;
+  int ancestralSize = 0;
+  bool recordMoves = false;     // GenealogiesFile, or PropFile with two populations
+  bool gatherOverflow = false;  // AllowSourcePopulationOverflow present and 0
+  std::string geneticFile;      // GeneticFile
+
+  static TWalkSettings read(const TExtendedSettings& settings, int numPopulations);
+};
+
 class TDemeCollection {
  public:
   TDemeCollection(const World& world, std::ostream& log, TWindowServices& window, TRandom& random);
+  // A worker's copy of `series`, a collection whose run is set up (samples read, tips created,
+  // no genealogy open): the same demes, lists, samples, tips, genetic parameters, mutation state
+  // and options, with its own genealogy store, counters and reader of the world's database. It
+  // logs to `log`, reaches the user through `window`, draws from `random` with a seed variable
+  // of its own, has no walk observer and reads no settings: it keeps the series' fixed settings
+  // (read now when the series has none fixed).
+  TDemeCollection(const TDemeCollection& series, std::ostream& log, TWindowServices& window,
+                  TRandom& random);
   virtual ~TDemeCollection();
   TDemeCollection(const TDemeCollection&) = delete;
   TDemeCollection& operator=(const TDemeCollection&) = delete;
@@ -144,6 +167,14 @@ class TDemeCollection {
   int genotypicData() const { return genotypicData_; }
   // Genes of all accepted samples.
   int totalSampledGenes() const { return totalSampledGenes_; }
+
+  // --- Settings ---
+
+  // From now on every genealogy uses the settings as they are now instead of reading them when
+  // it starts (a series fixes them once set up; its workers never read the settings store).
+  void fixSettings();
+  // The settings the next genealogy uses.
+  TWalkSettings walkSettings() const;
 
   // --- Genetic parameters of the current chromosome ---
 
@@ -288,6 +319,7 @@ class TDemeCollection {
   bool allRootsFound() const;
   int sourceCount() const;
 
+  void applyWalkSettings(const TWalkSettings& settings);
   void discardDemes();
   // One sample line: 1 to go on, 0 to end the reading with 0, -1 to stop with 1.
   int readSampleLine(const std::string& line, int sampleNumber, int lineNumber,
@@ -355,7 +387,7 @@ class TDemeCollection {
   int nextAncient_ = 0;
   std::vector<long long> overflowSizes_;
   int prefetchSink_ = 0;  // keeps the reads that warm the cache
-  const my_string overflowKey_{"AllowSourcePopulationOverflow"};
+  std::optional<TWalkSettings> fixedSettings_;
 
   TGeneticParameters parameters_;
   TTree tree_;

@@ -7,6 +7,7 @@
 // simulation order, so the shared files are the same whether the simulations ran one after the
 // other on one collection or side by side on several.
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,6 +45,13 @@ struct TSimulationResult {
   // Log text of a worker whose collection logs into a buffer of its own; empty when the
   // collection logs into the run's log directly.
   std::string log;
+  // Message boxes a worker was asked to show (text, caption), shown by the series when it
+  // merges the result.
+  std::vector<std::pair<std::string, std::string>> messages;
+
+  // How it ran: its seconds, and with replicate threads the key of its generator.
+  double seconds = 0.0;
+  std::uint64_t streamKey = 0;
 
   // Totals to add.
   std::vector<std::pair<int, int>> coalescences;  // (cell index, coalescences) of all genealogies

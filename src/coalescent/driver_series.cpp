@@ -1,17 +1,29 @@
 #include "coalescent/driver_series.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "coalescent/deme_collection.h"
 #include "coalescent/driver_observer.h"
+#include "coalescent/driver_seeds.h"
 #include "foundation/exception.h"
 #include "foundation/paths.h"
 #include "genetics/coalescence_statistics_report.h"
 #include "genetics/mutation_rates.h"
 #include "genetics/nexus_data_type.h"
+#include "genetics/vcf.h"
 #include "world/landscape/world.h"
 
 namespace orvantis {
 
 namespace {
+
+// The current directory, from which the run reads its relative file names.
+std::string currentDirectory() {
+  std::error_code error;
+  const std::filesystem::path here = std::filesystem::current_path(error);
+  return error ? std::string() : here.string();
+}
 
 // Writes a setting the run computes (NumIndeLoci, NumLinkedLoci) into the world's settings.
 void storeSetting(TExtendedSettings& settings, const char* key, int value) {
@@ -24,6 +36,10 @@ void storeSetting(TExtendedSettings& settings, const char* key, int value) {
 TGeneticSeries::TGeneticSeries(World& world, const TGeneticRunInputs& inputs,
                                TDemeCollection& collection)
     : world_(world), inputs_(inputs), collection_(collection), log_(collection.log()) {}
+
+TWalkObserver* TGeneticSeries::walkWriters() const {
+  return writers_.get();
+}
 
 TGeneticSeries::~TGeneticSeries() {
   closeFiles();
@@ -113,6 +129,7 @@ bool TGeneticSeries::readRunSettings() {
          << ") must be at least 1: no genealogy could be built]" << std::endl;
     return notRun("MaxNumGenerations must be at least 1");
   }
+  if (!readReplicateOptions()) return false;
   plan_.numPopulations = world_.numberOfPopulations();
   if (options.geneticBitmaps &&
       (options.population < 0 || options.population >= plan_.numPopulations)) {
@@ -132,11 +149,56 @@ bool TGeneticSeries::readRunSettings() {
   return true;
 }
 
+bool TGeneticSeries::readReplicateOptions() {
+  const TReplicateOptions& replicates = inputs_.replicates;
+  plan_.replicates = replicates.threads.has_value();
+  plan_.first = 1;
+  plan_.last = plan_.numSimulations;
+  report_.first = plan_.first;
+  report_.last = plan_.last;
+  if (!plan_.replicates) {
+    if (replicates.first == 0 && replicates.last == 0) return true;
+    log_ << "ERROR: {SimulateGeneticData()} [simulations " << replicates.first << " to "
+         << replicates.last
+         << " cannot run alone: simulations drawn from one sequence depend on every simulation "
+            "before them (run them as replicates on threads)]"
+         << std::endl;
+    return notRun("simulations can be chosen only when they run as replicates on threads");
+  }
+  const int threads = *replicates.threads;
+  if (threads < 0 || threads > kMaxReplicateThreads) {
+    log_ << "ERROR: {SimulateGeneticData()} [" << threads
+         << " threads: the number of threads must be 0 (one per core) to " << kMaxReplicateThreads
+         << "]" << std::endl;
+    return notRun("the number of threads must be 0 to " + std::to_string(kMaxReplicateThreads));
+  }
+  if (replicates.first != 0 || replicates.last != 0) {
+    if (replicates.first < 1 || replicates.last < replicates.first ||
+        replicates.last > plan_.numSimulations) {
+      log_ << "ERROR: {SimulateGeneticData()} [simulations " << replicates.first << " to "
+           << replicates.last << " are not simulations of the run (1 to " << plan_.numSimulations
+           << ")]" << std::endl;
+      return notRun("simulations " + std::to_string(replicates.first) + " to " +
+                    std::to_string(replicates.last) + " are not simulations of the run (1 to " +
+                    std::to_string(plan_.numSimulations) + ")");
+    }
+    plan_.first = replicates.first;
+    plan_.last = replicates.last;
+  }
+  report_.first = plan_.first;
+  report_.last = plan_.last;
+  return true;
+}
+
 bool TGeneticSeries::setUp() {
   start_ = std::chrono::steady_clock::now();
+  TExtendedSettings& settings = world_.settings();
+  for (const auto& [key, value] : settings.values()) {
+    settingsAtStart_.emplace_back(key.str(), value.str());
+  }
+  report_.seed = world_.context().random.seed();
   log_ << "Starting Coalescent simulation" << std::endl;
   if (!checkDemography()) return false;
-  TExtendedSettings& settings = world_.settings();
   TWindowServices& window = collection_.window();
   const TGeneticOptions& options = inputs_.options;
 
@@ -162,6 +224,9 @@ bool TGeneticSeries::setUp() {
   if (!makeOutputDirectory(plan_.names.outputDirectory, log_, inputs_.console, window)) {
     return notRun("cannot create the output directory " + plan_.names.outputDirectory);
   }
+  outputDirectoryMade_ = true;
+  inputDigests_ =
+      digestRunInputs(settings, inputs_.record.inputFiles, inputs_.record.startDirectory);
   if (!openSharedFiles()) return false;
 
   // The samples, the loci and the first chromosome.
@@ -208,6 +273,11 @@ bool TGeneticSeries::prepareRun() {
     plan_.lastBlockMutationRate = parameters.block(parameters.numBlocks() - 1).mutationRate;
   }
   storeSetting(settings, "NumLinkedLoci", plan_.firstChromosomeLoci);
+  plan_.vcf = inputs_.vcf;
+  if ((plan_.vcf || plan_.replicates) && !readChromosomeSummaries(geneticFile)) {
+    return notRun("the genetic parameters file '" + geneticFile + "' cannot be read");
+  }
+  collection_.fixSettings();
   collection_.createInitialDemeList();
   plan_.numSampleDemes = collection_.numSampleDemes();
 
@@ -252,11 +322,32 @@ bool TGeneticSeries::prepareRun() {
   return true;
 }
 
+bool TGeneticSeries::readChromosomeSummaries(const std::string& geneticFile) {
+  // The chromosomes' own log lines are those of the simulations' readings.
+  std::ostream quiet(nullptr);
+  chromosomeSummaries_.setNumChromosomes(plan_.numChromosomes);
+  plan_.chromosomeLoci.assign(static_cast<std::size_t>(plan_.numChromosomes), 0);
+  for (int c = 0; c < plan_.numChromosomes; ++c) {
+    if (!chromosomeSummaries_.readChromosome(geneticFile, c, quiet)) {
+      log_ << "ERROR: {SimulateGeneticData()} [chromosome " << c + 1
+           << " of the genetic parameters file '" << geneticFile << "' cannot be read]"
+           << std::endl;
+      return false;
+    }
+    plan_.chromosomeLoci[static_cast<std::size_t>(c)] = chromosomeSummaries_.numLoci();
+  }
+  chromosomeSummaries_.clearChromosome();
+  return true;
+}
+
 bool TGeneticSeries::merge(const TSimulationResult& result) {
   if (!ready_ || stopped_) return false;
   ++merged_;
   const int s = result.simulation;
+  report_.records.push_back({s, result.streamKey, result.finished, result.seconds});
   if (!result.log.empty()) log_ << result.log << std::flush;
+  for (const auto& [text, caption] : result.messages)
+    collection_.window().messageBox(text, caption);
   projectList_ << result.projectList;
   if (batch_.is_open()) batch_ << result.batch;
   if (trueTrees_.is_open()) trueTrees_ << result.trueTrees;
@@ -314,16 +405,20 @@ bool TGeneticSeries::merge(const TSimulationResult& result) {
 void TGeneticSeries::writeSummaries() {
   const std::string& base = plan_.names.baseName;
   const int entries = plan_.numSimulations * plan_.numChromosomes;
+  const int simulations = plan_.last - plan_.first + 1;
   (void)writeTotalCoalescenceMap(base, plan_.grid, coalescenceTotals_, log_);
   (void)writeMrcaDensityMap(base, plan_.grid, mrca_, entries, log_);
   if (plan_.proportionFiles) {
-    for (int i = 0; i < plan_.numSimulations; ++i) {
-      (void)writeProportionFile(i, base, collection_, collection_.parameters(), proportions_, log_);
+    // Workers read the chromosomes: the series' own collection has read the first only.
+    const TGeneticParameters& chromosomes =
+        plan_.replicates ? chromosomeSummaries_ : collection_.parameters();
+    for (int i = plan_.first - 1; i < plan_.last; ++i) {
+      (void)writeProportionFile(i, base, collection_, chromosomes, proportions_, log_);
     }
   }
   if (plan_.nexusFiles) {
-    writeTrueTreesClosing(trueTrees_, sums_, plan_.numSimulations, plan_.totalLoci);
-    writeMutationTreesClosing(mutationTrees_, sums_, plan_.numSimulations);
+    writeTrueTreesClosing(trueTrees_, sums_, simulations, plan_.totalLoci);
+    writeMutationTreesClosing(mutationTrees_, sums_, simulations);
   }
   if (plan_.numChromosomes == 1) {
     TFinalResultsInput input;
@@ -331,7 +426,7 @@ void TGeneticSeries::writeSummaries() {
     input.alpha = plan_.alpha;
     input.numLoci = plan_.firstChromosomeLoci;
     input.mutationRate = plan_.lastBlockMutationRate;
-    input.numSimulations = plan_.numSimulations;
+    input.numSimulations = simulations;
     input.totalLoci = plan_.totalLoci;
     writeFinalResults(results_, input, pairs_, sums_);
   }
@@ -340,11 +435,12 @@ void TGeneticSeries::writeSummaries() {
 void TGeneticSeries::finish() {
   if (finished_) return;
   finished_ = true;
-  const bool completed = ready_ && !stopped_ && merged_ == plan_.numSimulations;
+  const int simulations = plan_.last - plan_.first + 1;
+  const bool completed = ready_ && !stopped_ && merged_ == simulations;
   if (ready_ && !stopped_ && !completed) {
     report_.status = TGeneticRunStatus::Failed;
     report_.problem = "the series stopped after " + std::to_string(merged_) + " of " +
-                      std::to_string(plan_.numSimulations) + " simulations";
+                      std::to_string(simulations) + " simulations";
   }
   if (completed) writeSummaries();
   closeFiles();
@@ -353,14 +449,39 @@ void TGeneticSeries::finish() {
   }
   report_.seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
-  if (!completed) return;
-  if (!report_.problem.empty()) {
-    report_.status = TGeneticRunStatus::Failed;
-    return;
-  }
-  report_.status = TGeneticRunStatus::Completed;
+  if (completed && report_.problem.empty()) report_.status = TGeneticRunStatus::Completed;
+  if (completed && !report_.problem.empty()) report_.status = TGeneticRunStatus::Failed;
+  writeManifest();
+  if (report_.status != TGeneticRunStatus::Completed) return;
   log_ << "... Done! (Duration of SimulateGeneticData function : " << report_.seconds << " sec.\n"
        << std::flush;
+}
+
+void TGeneticSeries::writeManifest() {
+  if (!outputDirectoryMade_) return;
+  TRunManifest manifest;
+  manifest.record = inputs_.record;
+  manifest.settingsDirectory = currentDirectory();
+  manifest.settings = settingsAtStart_;
+  manifest.inputs = inputDigests_;
+  manifest.replicates = plan_.replicates;
+  manifest.threadsAsked = inputs_.replicates.threads.value_or(0);
+  const std::string name = manifestFileName(plan_.names.baseName);
+  manifest.report = report_;
+  manifest.report.manifest = name;
+  std::ofstream file(nativePath(name), std::ios::binary | std::ios::trunc);
+  if (file) file << manifestText(manifest);
+  file.close();
+  if (!file) {
+    log_ << "ERROR: {SimulateGeneticData()} [cannot write the run manifest '" << name << "']"
+         << std::endl;
+    if (report_.status == TGeneticRunStatus::Completed) {
+      report_.status = TGeneticRunStatus::Failed;
+      report_.problem = "cannot write the run manifest " + name;
+    }
+    return;
+  }
+  report_.manifest = name;
 }
 
 void TGeneticSeries::closeFiles() {

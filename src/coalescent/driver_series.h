@@ -11,8 +11,10 @@
 //   series.finish();
 //   series.report();
 //
-// The shared files are opened by setUp and closed by finish (or the destructor). While a series
-// is alive it has its walk observer installed on the collection.
+// The shared files are opened by setUp and closed by finish (or the destructor), which also
+// writes the run manifest. While a series is alive it has its walk observer installed on the
+// collection. With replicate threads, simulations first..last of the plan run instead of all
+// (driver_threads.h runs them).
 
 #include <chrono>
 #include <fstream>
@@ -21,6 +23,8 @@
 #include <vector>
 
 #include "coalescent/driver.h"
+#include "coalescent/driver_manifest.h"
+#include "coalescent/genetic_parameters.h"
 #include "genetics/coalescence_maps.h"
 #include "genetics/nexus_files.h"
 #include "genetics/summary_file.h"
@@ -28,11 +32,15 @@
 namespace orvantis {
 
 class TGeneticFileWriters;
+class TWalkObserver;
 
 // What every simulation of a series shares, fixed by the setup.
 struct TSeriesPlan {
   TOutputNames names;
-  int numSimulations = 0;
+  int numSimulations = 0;  // NumGeneticSimulations
+  // The simulations the series runs, in order (all, unless replicates are replayed).
+  int first = 1;
+  int last = 0;
   int numChromosomes = 0;
   int numPopulations = 1;
   // One population and one source: the one-source walk; otherwise buildTree.
@@ -52,6 +60,11 @@ struct TSeriesPlan {
   int firstChromosomeLoci = 0;      // NumLinkedLoci
   float lastBlockMutationRate = 0;  // of chromosome 1's last block (final results)
   bool summaryStatistics = false;   // the simulations compute their summary statistics
+  bool vcf = false;                 // a VCF file per simulation
+  std::vector<int> chromosomeLoci;  // loci of each chromosome (with VCF files)
+  // Replicates on threads: every simulation reads its chromosomes itself and draws from its
+  // own generator.
+  bool replicates = false;
 };
 
 class TGeneticSeries {
@@ -76,11 +89,16 @@ class TGeneticSeries {
   void finish();
 
   const TGeneticRunReport& report() const { return report_; }
+  // The threads the simulations run on (0: the calling thread), for the report.
+  void noteThreads(int threads) { report_.threads = threads; }
   // Coalescences per cell index over the merged simulations.
   const std::vector<int>& coalescenceTotals() const { return coalescenceTotals_; }
   const TPairStatistics& pairStatistics() const { return pairs_; }
   const TTreeLengthSums& treeLengthSums() const { return sums_; }
   const TMrcaLocations& mrcaLocations() const { return mrca_; }
+  // The writers of the genetic bitmaps and coalescence trees, null when neither is asked for.
+  TWalkObserver* walkWriters() const;
+  const TGeneticRunInputs& inputs() const { return inputs_; }
 
  private:
   bool notRun(const std::string& problem);
@@ -92,8 +110,14 @@ class TGeneticSeries {
   bool openSharedFiles();
   bool openFile(std::ofstream& file, const std::string& name);
   bool prepareRun();
+  // The simulations to run and how (replicate threads, replay of some), from the inputs.
+  bool readReplicateOptions();
+  // Every chromosome once, for their numbers of loci and the per-chromosome values of the
+  // summaries when the simulations run on workers.
+  bool readChromosomeSummaries(const std::string& geneticFile);
   void writeSummaries();
   void closeFiles();
+  void writeManifest();
 
   World& world_;
   TGeneticRunInputs inputs_;
@@ -121,6 +145,13 @@ class TGeneticSeries {
   TProportionTable proportions_;
   std::vector<int> coalescenceTotals_;
   std::unique_ptr<TGeneticFileWriters> writers_;
+  // Every chromosome read once (replicates or VCF files).
+  TGeneticParameters chromosomeSummaries_;
+  // For the manifest: the settings as the series started, the input files with their digests,
+  // whether the output directory exists.
+  std::vector<std::pair<std::string, std::string>> settingsAtStart_;
+  std::vector<TManifestInputFile> inputDigests_;
+  bool outputDirectoryMade_ = false;
 };
 
 }  // namespace orvantis

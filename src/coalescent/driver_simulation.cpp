@@ -1,7 +1,9 @@
 // One genetic simulation of a series: for every chromosome in order, its genealogy, its
 // mutations and its data; the simulation's own files; what the series merges.
 
+#include <chrono>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "coalescent/deme_collection.h"
@@ -14,6 +16,7 @@
 #include "genetics/paup_file.h"
 #include "genetics/project_file.h"
 #include "genetics/summary_data.h"
+#include "genetics/vcf.h"
 #include "world/landscape/world.h"
 
 namespace orvantis {
@@ -53,7 +56,10 @@ void endGenealogy(TDemeCollection& worker) {
 
 }  // namespace
 
-TSimulationResult simulateGenetics(const TSeriesPlan& plan, TDemeCollection& worker, int s) {
+namespace {
+
+// The simulation itself (see simulateGenetics).
+TSimulationResult simulateChromosomes(const TSeriesPlan& plan, TDemeCollection& worker, int s) {
   TSimulationResult result;
   result.simulation = s;
   result.finished = true;
@@ -78,6 +84,17 @@ TSimulationResult simulateGenetics(const TSeriesPlan& plan, TDemeCollection& wor
     return result;
   }
   writeProjectHeader(project, worker, numChromosomes);
+  std::optional<TVcfWriter> vcfWriter;
+  std::ofstream vcf;
+  const std::string vcfName = vcfFileName(base, s);
+  if (plan.vcf) {
+    vcfWriter.emplace(worker, worker.genotypicData());
+    if (!openOutput(vcf, vcfName)) {
+      fail(result, log, "cannot create the VCF file '" + vcfName + "'");
+      return result;
+    }
+    vcfWriter->writeHeader(vcf, s, plan.chromosomeLoci);
+  }
 
   // The sampled genes' states, chromosome after chromosome, for the summary statistics.
   TSummaryDataCollector summaryData;
@@ -150,6 +167,7 @@ TSimulationResult simulateGenetics(const TSeriesPlan& plan, TDemeCollection& wor
     });
     const TMutationState& state = worker.mutation();
     result.lengths.push_back({state.treeLength(), mutations});
+    if (vcfWriter) (void)vcfWriter->writeChromosome(vcf, worker, c);
     if (plan.nexusFiles) {
       writePaupMatrix(paup, worker, plan.dataType);
       writePaupTreesAndCommands(paup, tree, s, c, state.treeLength(), state.sitesHit(), plan.alpha);
@@ -189,6 +207,10 @@ TSimulationResult simulateGenetics(const TSeriesPlan& plan, TDemeCollection& wor
   project.close();
   if (!project && !result.fatal)
     fail(result, log, "cannot write the project file '" + projectName + "'");
+  if (vcfWriter) {
+    vcf.close();
+    if (!vcf && !result.fatal) fail(result, log, "cannot write the VCF file '" + vcfName + "'");
+  }
 
   if (plan.summaryStatistics) {
     if (!result.finished) summaryData.markIncomplete();
@@ -198,6 +220,15 @@ TSimulationResult simulateGenetics(const TSeriesPlan& plan, TDemeCollection& wor
   result.trueTrees = trueTrees.str();
   result.mutationTrees = mutationTrees.str();
   result.temporal = temporal.str();
+  return result;
+}
+
+}  // namespace
+
+TSimulationResult simulateGenetics(const TSeriesPlan& plan, TDemeCollection& worker, int s) {
+  const auto start = std::chrono::steady_clock::now();
+  TSimulationResult result = simulateChromosomes(plan, worker, s);
+  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return result;
 }
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <limits>
 
 #include "foundation/sampler.h"
 
@@ -120,6 +121,7 @@ void TRandom::initialize_ran3(int seed) {
   log_ << "ORVANTIS 3.0 | Logfile" << '\n';
   log_ << "**************************" << '\n';
   int idum = seed >= 0 ? -make_clock_seed() : seed;
+  seed_ = idum == std::numeric_limits<int>::min() ? std::numeric_limits<int>::max() : -idum;
   log_ << "Random generator initialized with lidum=" << idum << "\n\n";
   *out_ << "Random generator initialized with seed=" << idum << "\n\n";
   ran3(idum);  // seeds the table; the value drawn is discarded
@@ -491,6 +493,36 @@ double TRandom::gamma_wh_large(double s) {
 
 double TRandom::sample(const TDistributionSettings& settings, int& idum) {
   return TSampler(*this).sample(settings, idum);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Independent streams
+
+void TRandom::seedStream(std::uint64_t key) {
+  std::uint64_t state = key;
+  ma_[0] = 0;
+  for (int i = 1; i <= 55; ++i) ma_[i] = static_cast<std::int32_t>(splitMix64(state) % MBIG);
+  for (int k = 1; k <= 4; k++) {
+    for (int i = 1; i <= 55; i++) {
+      std::int64_t v = static_cast<std::int64_t>(ma_[i]) - ma_[1 + (i + 30) % 55];
+      if (v < MZ) v += MBIG;
+      ma_[i] = static_cast<std::int32_t>(v);
+    }
+  }
+  inext_ = 0;
+  inextp_ = 31;
+  filled_ = true;
+  whX_ = 1 + static_cast<int>(splitMix64(state) % 30268);
+  whY_ = 1 + static_cast<int>(splitMix64(state) % 30306);
+  whZ_ = 1 + static_cast<int>(splitMix64(state) % 30322);
+  cellSeed_ = 1;
+  binomialFloatSeed_ = 1;
+  poissonF_ = PoissonCacheF();
+  poissonD_ = PoissonCacheD();
+  binomialF_ = BinomialCacheF();
+  binomialD_ = BinomialCacheD();
+  gammaWhSmall_ = GammaWhSmall();
+  gammaWhLarge_ = GammaWhLarge();
 }
 
 }  // namespace orvantis

@@ -16,6 +16,16 @@ namespace orvantis {
 
 class TDistributionSettings;
 
+// One step of SplitMix64 (Steele, Lea and Flood 2014): advances `state` by the golden gamma
+// 0x9E3779B97F4A7C15 and returns the mixed value; every 64-bit output follows from the state,
+// and outputs of nearby states are unrelated.
+inline std::uint64_t splitMix64(std::uint64_t& state) {
+  std::uint64_t z = (state += 0x9E3779B97F4A7C15ULL);
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+  return z ^ (z >> 31);
+}
+
 // Ends the process where a draw cannot go on: writes the message to the
 // stream, flushes it, and calls std::exit(status). Every termination of this Part goes through
 // here, so tests can check it with death tests.
@@ -53,6 +63,8 @@ class TRandom {
   // table. A non-negative seed selects a seed from the clock (the system passes 1); a negative
   // seed is used as it is.
   void initialize_ran3(int seed);
+  // The seed of the last initialize_ran3 (lidum = -seed), 0 before any.
+  int seed() const { return seed_; }
   // Uniform in [0, 1). A negative idum, or the very first call, (re)fills the table and sets
   // idum to 1; a non-negative idum continues the sequence.
   double ran3(int& idum);
@@ -88,6 +100,14 @@ class TRandom {
   // Named distributions: TSampler(*this).sample(settings, idum).
   double sample(const TDistributionSettings& settings, int& idum);
 
+  // Starts an independent stream, as a fresh generator would start, without log lines: the ran3
+  // table (55 values below MBIG, then the four mixing passes of a seeded table) and the
+  // Wichmann-Hill triple come from the SplitMix64 sequence that starts at `key`; the deviates'
+  // seed variables and caches start afresh. The table is filled whole rather than from a ran3
+  // seed because a seed gives at most MSEED + 1 distinct tables: the replicates of a large study
+  // would then share generators by the birthday effect.
+  void seedStream(std::uint64_t key);
+
   std::ostream& log() { return log_; }
 
  private:
@@ -105,6 +125,7 @@ class TRandom {
   const IntegerTables* tables_;
 
   std::optional<int> fixedSeed_;
+  int seed_ = 0;
   int cellSeed_ = 1;
   int binomialFloatSeed_ = 1;
 

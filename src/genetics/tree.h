@@ -36,8 +36,13 @@ class TTree {
  public:
   explicit TTree(std::ostream& log, TDemeCollection* collection = nullptr)
       : log_(&log), collection_(collection) {}
+  // A copy of `other` (its nodes, roots and counts) that logs to `log` and belongs to
+  // `collection`: the genealogy of a worker's copy of a collection.
+  TTree(const TTree& other, std::ostream& log, TDemeCollection* collection) : TTree(other) {
+    log_ = &log;
+    collection_ = collection;
+  }
   virtual ~TTree() = default;
-  TTree(const TTree&) = delete;
   TTree& operator=(const TTree&) = delete;
 
   // --- Values of the run ---
@@ -128,6 +133,7 @@ class TTree {
 
  private:
   bool carriesLocus(TNodeRef d, std::size_t locusIndex) const;
+  TTree(const TTree&) = default;
   int countBelow(TNodeRef root, int locus);
 
   std::ostream* log_;
