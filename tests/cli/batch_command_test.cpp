@@ -80,7 +80,8 @@ TEST_F(BatchCommandTest, RunsEveryRowInItsOwnFolderAndLeavesTheStudyFolderAlone)
     const std::string& line = lines[2 + static_cast<std::size_t>(s)];
     const std::string fast = "fast\t12\t0.6\t0.3\tdone\texit status 0\tNA\t";
     EXPECT_EQ(line.substr(0, fast.size()), fast);
-    EXPECT_EQ(line.substr(line.find("\t" + std::to_string(s) + "\t") + 1), stats[s]) << line;
+    const std::string column{'\t', static_cast<char>('0' + s), '\t'};
+    EXPECT_EQ(line.substr(line.find(column) + 1), stats[s]) << line;
   }
   EXPECT_NE(r.out.find("3 studies run (3 complete, 0 failed), 0 complete before"),
             std::string::npos)
@@ -151,8 +152,7 @@ TEST_F(BatchCommandTest, BadInputStartsNoStudy) {
 TEST_F(BatchCommandTest, ResumeFinishesABatchKilledMidWay) {
   makeStudy(400);
   std::string table = "name\tseed\tGrowthRate\n";
-  for (int i = 1; i <= 4; ++i)
-    table += "r" + std::to_string(i) + "\t" + std::to_string(i) + "\t0.3\n";
+  for (const char* i : {"1", "2", "3", "4"}) table += std::string("r") + i + "\t" + i + "\t0.3\n";
   dir_.write("table.tsv", table);
   const std::string start = "cd '" + at("").string() + "' && { '" + ORVANTIS_EXE +
                             "' batch table.tsv study/settings.txt --jobs 1 >batch_out.txt "
@@ -168,8 +168,8 @@ TEST_F(BatchCommandTest, ResumeFinishesABatchKilledMidWay) {
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
   std::vector<std::string> complete, unfinished;
-  for (int i = 1; i <= 4; ++i) {
-    const std::string name = "r" + std::to_string(i);
+  for (const char* i : {"1", "2", "3", "4"}) {
+    const std::string name = std::string("r") + i;
     if (fs::exists(at("runs/" + name + "/row_done.tsv"))) {
       complete.push_back(name);
       EXPECT_FALSE(row(name, "ascii/density_g400.asc").empty()) << name;
