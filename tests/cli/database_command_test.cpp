@@ -1,5 +1,5 @@
-// The demographic database's options of the orvantis command: --database, --memory-limit,
-// --save-demography, and the genetics subcommand over a saved demography.
+// The demographic database's options of the orvantis command: --database and --memory-limit
+// (--save-demography is tested with the genetics subcommand).
 
 #include <gtest/gtest.h>
 
@@ -66,47 +66,6 @@ TEST_F(DatabaseCommandTest, TheCompressedDatabaseGivesTheSameStudy) {
   EXPECT_EQ(takeOutputs(), plainOutputs);
 
   EXPECT_EQ(run("--database disk study/settings.txt").status, 2);
-}
-
-TEST_F(DatabaseCommandTest, GeneticsChecksASavedDemographyAgainstTheSettings) {
-  ASSERT_EQ(run(std::string("--save-demography saved.demography") + kStudy).status, 0) << log();
-  ASSERT_TRUE(fs::exists(at("saved.demography"))) << "named from where the command started";
-
-  const RunResult same =
-      run("genetics --demography saved.demography study/settings.txt "
-          "--set EndTime=120 --set ChosenDemographicModel=3 --set NumGeneticSimulations=5");
-  EXPECT_EQ(same.status, 0) << same.err << log();
-  EXPECT_NE(same.out.find("Demography: 100 x 80 cells, 4684 active, generations 0 to 120, 1 "
-                          "population(s), from "),
-            std::string::npos)
-      << same.out;
-  EXPECT_NE(same.out.find("The settings describe the world of the saved demography.\n"),
-            std::string::npos);
-  EXPECT_NE(same.out.find("Genetic simulations: 5 of 5 completed, 0 failed, in "),
-            std::string::npos)
-      << same.out;
-
-  const RunResult other =
-      run("genetics --demography saved.demography study/settings.txt "
-          "--set EndTime=100 --set ChosenDemographicModel=3");
-  EXPECT_EQ(other.status, 1);
-  EXPECT_NE(log().find("\tEndTime: 120 in the saved demography, 100 in these settings\n"),
-            std::string::npos)
-      << log();
-  EXPECT_NE(other.err.find("ERROR: saved demography: These settings do not describe the world of "
-                           "the saved demography "),
-            std::string::npos);
-
-  const std::string bytes = dir_.read("saved.demography");
-  dir_.write("cut.demography", bytes.substr(0, bytes.size() - 10));
-  const RunResult cut = run("genetics --demography cut.demography study/settings.txt");
-  EXPECT_EQ(cut.status, 1);
-  EXPECT_NE(cut.err.find("it is truncated: it holds " + std::to_string(bytes.size() - 10) +
-                         " bytes instead of " + std::to_string(bytes.size())),
-            std::string::npos)
-      << cut.err;
-
-  EXPECT_EQ(run("genetics study/settings.txt").status, 2) << "--demography is required";
 }
 
 // The example study's compressed database needs some 13 MB of buffers and grows past 14 MiB

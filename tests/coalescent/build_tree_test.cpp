@@ -100,66 +100,6 @@ TEST_F(BuildTreeTest, AncientSamplesJoinAtTheirDateOrAreRefused) {
   expectCleanWalk();
 }
 
-// Window and files: labels every step in buildTree, at refresh turns in the one-source loop;
-// the tree bitmap for a finished genealogy without recombination only.
-TEST_F(BuildTreeTest, WindowAndObserverCalls) {
-  struct CountingWindow : testing::RecordingWindow {
-    int labels = 0, redraws = 0, maps = 0, genealogies = 0, lastSimulation = 0;
-    void showCoalescentLabels(const TCoalescentLabels&) override { ++labels; }
-    int coalescenceRefreshRate(int) override { return 4; }
-    void redrawCoalescenceDisplay(const TDemeCollection&) override { ++redraws; }
-    void drawLineageMap(const TDemeCollection&, int) override { ++maps; }
-    void drawGenealogy(const TDemeCollection&, int simulation) override {
-      ++genealogies;
-      lastSimulation = simulation;
-    }
-  };
-  struct TreeFiles : TWalkObserver {
-    int steps = 0, trees = 0;
-    void atStep(const TDemeCollection&, int) override { ++steps; }
-    void atGenealogyEnd(const TDemeCollection&, int) override { ++trees; }
-  };
-  buildWorld({"1"}, 40);
-  setSize(0, 0, 1000000);
-  setSize(0, 0, 2, 0, 0, 0);
-  addSource("Origin", 0, 0);
-  writeSamples({sampleAt("a", 2, 0, 0, 0)});
-  for (const bool oneSource : {false, true}) {
-    SCOPED_TRACE(oneSource);
-    CountingWindow counting;
-    TDemeCollection c(*world, log, counting, context.random);
-    ASSERT_EQ(c.createDemesFromWorld(), 1);
-    ASSERT_EQ(c.readSampleFile(), 1);
-    c.createInitialDemeList();
-    c.tree().setNumLoci(1);
-    ASSERT_EQ(c.createlineages(), 1);
-    TGeneticOptions options;
-    options.coalescentTrees = true;
-    options.geneticBitmaps = true;
-    c.setOptions(options);
-    TreeFiles files;
-    c.setWalkObserver(&files);
-    const int result = oneSource ? c.buildTreeOneOriginOneLayerRecombination(3) : c.buildTree(3);
-    ASSERT_EQ(result, 1) << log.str();
-    // Steps of the walk: the spatial steps of the one-source loop (then continuous time), every
-    // step up to the root's in buildTree.
-    const int steps = oneSource ? 40 : c.stepCounter();
-    EXPECT_GE(c.stepCounter(), 40);
-    EXPECT_EQ(files.steps, steps + 2);  // before the first step, every step, after the last
-    EXPECT_EQ(files.trees, 1);
-    EXPECT_EQ(counting.genealogies, 1);
-    EXPECT_EQ(counting.lastSimulation, 3);
-    EXPECT_EQ(counting.redraws, steps / 4 + 1);
-    if (oneSource) {
-      EXPECT_EQ(counting.labels, steps / 4 + 1);
-      EXPECT_EQ(counting.maps, steps / 4 + 2);
-    } else {
-      EXPECT_EQ(counting.labels, steps + 1);
-      EXPECT_EQ(counting.maps, steps + 2);
-    }
-  }
-}
-
 // A demography simulated forward on a small grid: every lineage of every genealogy follows the
 // stored immigrants back to the source.
 TEST_F(BuildTreeTest, WalksOverASimulatedExpansionFollowTheImmigrants) {

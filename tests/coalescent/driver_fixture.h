@@ -31,12 +31,14 @@ class DriverTest : public WalkTest {
 
   // The series on a fresh collection over the world, after the demography is marked finished
   // (the sizes were written by hand).
-  TGeneticRunReport simulate(const TGeneticOptions& options = TGeneticOptions()) {
+  TGeneticRunReport simulate(const TGeneticOptions& options = TGeneticOptions(),
+                             bool summaryStatistics = false) {
     EXPECT_EQ(world->database().finishRun(), 1);
     collection = std::make_unique<TDemeCollection>(*world, log, window, context.random);
     TGeneticRunInputs inputs;
     inputs.options = options;
     inputs.console = &console;
+    inputs.summaryStatistics = summaryStatistics;
     return SimulateGeneticData(*world, inputs, *collection);
   }
 

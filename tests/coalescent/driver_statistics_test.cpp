@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -28,12 +29,10 @@ struct TMeanAndError {
 
 TMeanAndError meanAndError(const std::vector<double>& values) {
   const double n = static_cast<double>(values.size());
-  double sum = 0.0;
+  double sum = 0.0, squares = 0.0;
   for (const double v : values) sum += v;
-  const double mean = sum / n;
-  double squares = 0.0;
-  for (const double v : values) squares += (v - mean) * (v - mean);
-  return {mean, std::sqrt(squares / (n - 1.0) / n)};
+  for (const double v : values) squares += (v - sum / n) * (v - sum / n);
+  return {sum / n, std::sqrt(squares / (n - 1.0) / n)};
 }
 
 // The first `count` rows of the matrix printed after `heading` in the final results.
@@ -43,9 +42,7 @@ std::vector<std::vector<double>> matrixAfter(const std::string& results, const s
   const std::size_t at = results.find(heading);
   if (at == std::string::npos) return rows;
   std::istringstream lines(results.substr(at + heading.size()));
-  for (int r = 0; r < count; ++r) {
-    std::string line;
-    std::getline(lines, line);
+  for (std::string line; static_cast<int>(rows.size()) < count && std::getline(lines, line);) {
     std::istringstream values(line);
     rows.emplace_back();
     for (double v; values >> v;) rows.back().push_back(v);
@@ -53,78 +50,54 @@ std::vector<std::vector<double>> matrixAfter(const std::string& results, const s
   return rows;
 }
 
+// One column of the summary statistics file, a value per simulation.
+std::vector<double> column(const std::string& table, const std::string& name) {
+  std::istringstream lines(table);
+  std::string line;
+  std::getline(lines, line);
+  std::istringstream header(line);
+  int index = 0;
+  for (std::string field; std::getline(header, field, '\t') && field != name;) ++index;
+  std::vector<double> values;
+  while (std::getline(lines, line)) {
+    std::istringstream fields(line);
+    std::string field;
+    for (int i = 0; i <= index; ++i) std::getline(fields, field, '\t');
+    values.push_back(std::atof(field.c_str()));
+  }
+  return values;
+}
+
 class DriverStatisticsTest : public DriverTest {};
 
 TEST_F(DriverStatisticsTest, DiversityOfDnaAndMicrosatellitesInAConstantDeme) {
-  constexpr int kSize = 1000;
-  constexpr int kGenes = 10;
-  constexpr int kSimulations = 300;
-  constexpr int kSites = 1000;
-  constexpr int kRepeats = 10;
-  constexpr double kSiteRate = 2e-6;
-  constexpr double kRepeatRate = 5e-4;
+  constexpr int kSize = 1000, kGenes = 10, kSimulations = 300, kSites = 1000;
+  constexpr double kSiteRate = 2e-6, kRepeatRate = 5e-4;
   keys["NumGeneticSimulations"] = std::to_string(kSimulations);
   oneCellWorld(kSize, 20);
   writeSamples({sampleAt("deme", kGenes, 0, 0, 0)});
   std::ostringstream parameters;
   parameters << "1\n#chromosome 1\n2\nDNA " << kSites << " 0 " << kSiteRate
-             << " 0.25 0.25 0.25 0.25 1 1 1 1 1 1\nMICROSAT " << kRepeats << " 0 " << kRepeatRate
-             << " 0 0\n";
+             << " 0.25 0.25 0.25 0.25 1 1 1 1 1 1\nMICROSAT 10 0 " << kRepeatRate << " 0 0\n";
   writeParameters(parameters.str());
   context.random.initialize_ran3(-20061);
-  const TGeneticRunReport report = simulate();
+  const TGeneticRunReport report = simulate(TGeneticOptions(), true);
   ASSERT_EQ(report.status, TGeneticRunStatus::Completed) << report.problem;
   ASSERT_EQ(report.completed, kSimulations);
-
-  std::vector<double> segregating;
-  std::vector<double> differences;
-  std::vector<double> squaredRepeats;
-  for (int s = 1; s <= kSimulations; ++s) {
-    std::vector<std::string> dna;
-    std::vector<std::vector<int>> repeats;
-    for (const std::string& gene : DriverTest::geneData(output("_" + std::to_string(s) + ".arp"))) {
-      std::istringstream fields(gene);
-      dna.emplace_back();
-      fields >> dna.back();
-      repeats.emplace_back();
-      for (int r; fields >> r;) repeats.back().push_back(r);
-    }
-    ASSERT_EQ(dna.size(), static_cast<std::size_t>(kGenes));
-    int sites = 0;
-    for (int k = 0; k < kSites; ++k) {
-      for (int g = 1; g < kGenes; ++g) {
-        if (dna[g][k] != dna[0][k]) {
-          ++sites;
-          break;
-        }
-      }
-    }
-    double pairDifferences = 0.0;
-    double pairSquares = 0.0;
-    for (int i = 0; i < kGenes; ++i) {
-      for (int j = i + 1; j < kGenes; ++j) {
-        for (int k = 0; k < kSites; ++k) pairDifferences += dna[i][k] != dna[j][k];
-        for (int l = 0; l < kRepeats; ++l) {
-          const double d = repeats[i][l] - repeats[j][l];
-          pairSquares += d * d;
-        }
-      }
-    }
-    const double pairs = kGenes * (kGenes - 1) / 2.0;
-    segregating.push_back(sites);
-    differences.push_back(pairDifferences / pairs);
-    squaredRepeats.push_back(pairSquares / pairs / kRepeats);
-  }
+  const std::string table = output("_summary_stats.tsv");
+  ASSERT_EQ(column(table, "segsites_deme").size(), static_cast<std::size_t>(kSimulations));
 
   const double theta = 2.0 * kSize * kSiteRate * kSites;
   double harmonic = 0.0;
   for (int i = 1; i < kGenes; ++i) harmonic += 1.0 / i;
-  const TMeanAndError s = meanAndError(segregating);
+  const TMeanAndError s = meanAndError(column(table, "segsites_deme"));
   EXPECT_NEAR(s.mean, theta * harmonic, 5 * s.error);
-  const TMeanAndError pi = meanAndError(differences);
+  const TMeanAndError pi = meanAndError(column(table, "pi_deme"));
   EXPECT_NEAR(pi.mean, theta, 5 * pi.error);
-  const TMeanAndError msd = meanAndError(squaredRepeats);
-  EXPECT_NEAR(msd.mean, 2.0 * kRepeatRate * kSize, 5 * msd.error);
+  // The mean squared difference of a pair of genes, 2 mu E[T2], is twice the sample variance of
+  // the sizes.
+  const TMeanAndError variance = meanAndError(column(table, "varsize_deme"));
+  EXPECT_NEAR(variance.mean, kRepeatRate * kSize, 5 * variance.error);
 
   // The final results: the mean coalescence time of two genes of the deme is E[T2] = N. Its
   // standard error over genealogies follows from the variance of the mean pairwise coalescence

@@ -5,7 +5,6 @@
 #include <sstream>
 #include <string>
 
-#include "support/recording_window.h"
 #include "support/scratch_dir.h"
 #include "support/text_assertions.h"
 
@@ -107,23 +106,6 @@ TEST_F(GeneticParametersTest, TotalRecombinationRateSkipsTheLastLocus) {
   EXPECT_NEAR(parameters.totalRecRate(), 0.009, 1e-6);
   ASSERT_EQ(read("1\n#chromosome\n1\nMICROSAT 1 0.5 0.0005\n"), 1);
   EXPECT_EQ(parameters.totalRecRate(), 0.0);
-}
-
-TEST_F(GeneticParametersTest, FewerThanOneChromosomeRefusesTheSimulations) {
-  std::ostringstream out;
-  testing::RecordingWindow window;
-  EXPECT_EQ(readNumChromosomes(dir.write("a.par", "3 chromosomes\n"), out), 3);
-  EXPECT_EQ(checkNumChromosomes(3, out, window), 1);
-  for (const char* content : {"0\n", "-2\n"}) {
-    EXPECT_EQ(
-        checkNumChromosomes(readNumChromosomes(dir.write("b.par", content), out), out, window), 0);
-  }
-  EXPECT_EQ(readNumChromosomes(dir.path("absent.par"), out), 0);  // unreadable: refused too
-  EXPECT_CONTAINS(out.str(), "the .par file has not been read\n");
-  EXPECT_CONTAINS(out.str(),
-                  "****ERROR:{World::SimulateGeneticData()} [Number of chromosome < 1!]\n");
-  ASSERT_EQ(window.boxes.size(), 2u);
-  EXPECT_EQ(window.boxes[0].caption, "ERROR: genetic parameters file");
 }
 
 }  // namespace

@@ -174,7 +174,7 @@ class InterEventTimes : public OneSourceTest {
  protected:
   void expectCoalescentIntervals(int sizeBeforeExpansion, int atZero, bool recombining,
                                  int genealogies) {
-    if (recombining) parametersText = "1\n#chromosome 1\n1\nMICROSAT 2 2e-10 0.0005 0 0\n";
+    parametersText = recombining ? "1\n#chromosome 1\n1\nMICROSAT 2 2e-10 0.0005 0 0\n" : "";
     auto c = sourceCell(10, atZero, sizeBeforeExpansion);
     c->setWalkObserver(nullptr);
     c->setOptions(TGeneticOptions());
@@ -204,20 +204,19 @@ class InterEventTimes : public OneSourceTest {
   }
 };
 
-TEST_F(InterEventTimes, SourceResizedTo1000InContinuousTime) {
-  expectCoalescentIntervals(1000, 30, false, 2000);
-}
-
-TEST_F(InterEventTimes, SourceOf1000InContinuousTime) {
-  expectCoalescentIntervals(0, 1000, false, 2000);
-}
-
-TEST_F(InterEventTimes, SourceOf1000GenerationByGeneration) {
-  expectCoalescentIntervals(0, 1000, true, 1000);
-}
-
-TEST_F(InterEventTimes, SourceResizedTo1000GenerationByGeneration) {
-  expectCoalescentIntervals(1000, 30, true, 1000);
+TEST_F(InterEventTimes, ResizedOrNotInContinuousTimeOrGenerationByGeneration) {
+  const struct {
+    int sizeBeforeExpansion, atZero;
+    bool recombining;
+    int genealogies;
+  } cases[] = {{1000, 30, false, 2000},
+               {0, 1000, false, 2000},
+               {0, 1000, true, 1000},
+               {1000, 30, true, 1000}};
+  for (const auto& k : cases) {
+    SCOPED_TRACE(::testing::Message() << k.sizeBeforeExpansion << (k.recombining ? " gbg" : ""));
+    expectCoalescentIntervals(k.sizeBeforeExpansion, k.atZero, k.recombining, k.genealogies);
+  }
 }
 
 }  // namespace

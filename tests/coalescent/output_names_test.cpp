@@ -39,15 +39,10 @@ TEST(OutputNamesTest, FromTheSettingsAndSampleFileNames) {
     EXPECT_EQ(names.baseName, std::string(c.directory) + c.run);
     EXPECT_EQ(outputBaseName(c.settings, c.samples), names.baseName);
   }
-  EXPECT_EQ(settingsRunName("C:\\studies\\run1.txt"), "run1");
   EXPECT_EQ(sampleDirectory("data\\sub/pop.sam"), "data/sub/");
-  EXPECT_EQ(sampleRunName("data\\sub/pop.sam"), "pop");
-  EXPECT_EQ(outputDirectory("pop.sam"), "GeneticsOutput/");
-  EXPECT_EQ(runName("run1.txt", "pop.sam"), "run1_pop");
   const std::string base = makeOutputNames("run1.txt", "data/pop.sam").baseName;
   EXPECT_EQ(base + "_1.arp", "data/GeneticsOutput/run1_pop_1.arp");
   EXPECT_EQ(resultsFileName(base), "data/GeneticsOutput/run1_pop_results.txt");
-  EXPECT_EQ(projectListFileName(base), "data/GeneticsOutput/run1_pop_projects.txt");
   EXPECT_EQ(projectListEntry("run1_pop", 12), "run1_pop_12.arp");
 }
 

@@ -59,14 +59,11 @@ TEST_F(SampleFileTest, SamplesOfOneDemeAddUpAndAncientOnesGetTheirOffsets) {
   EXPECT_EQ(deme.numLineages, 6);
   EXPECT_EQ(deme.ancientPending, 7);
   EXPECT_EQ(deme.extraSamples, 2);
-  EXPECT_EQ(deme.demeNumber, 0);
   EXPECT_EQ(deme.names, (std::vector<my_string>{"now", "now", "old1", "old2"}));
-  EXPECT_EQ(deme.samples[2].sampleNumber, 3);
   ASSERT_EQ(collection->ancientSamples().size(), 2u);
   EXPECT_EQ(collection->ancientSamples()[0].lineageOffset, 0);
   EXPECT_EQ(collection->ancientSamples()[1].lineageOffset, 4);  // after the first ancient one
   EXPECT_EQ(collection->ancientSamples()[1].date, 3);
-  EXPECT_EQ(collection->sampleList()[3].demeNumber, 0);
   EXPECT_EQ(collection->sampleList()[3].position, 2);
   EXPECT_EQ(collection->ancientFlags(), (std::vector<char>{0, 1, 0, 1}));
   std::string problem;

@@ -42,8 +42,12 @@ class WalkChecker : public TWalkObserver {
     if (!c.verify(&problem)) failures.push_back("d = " + std::to_string(d) + ": " + problem);
     const TTree& tree = c.tree();
     now_.assign(static_cast<std::size_t>(tree.numNodes()), TPlace());
+    if (recording) records.push_back(Step{d, c.numDemes(), {}});
     for (int i = 0; i < c.numDemes(); ++i) {
       const TDeme& deme = *c.demeAt(c.activeDemes()[static_cast<std::size_t>(i)]);
+      if (recording) {
+        records.back().demes[deme.cellIndex] = {deme.size, deme.numLineages + deme.numIncoming};
+      }
       for (const auto* list : {&deme.activeList, &deme.incomingList}) {
         for (const TNodeRef ref : *list) {
           now_[static_cast<std::size_t>(ref)] = TPlace{deme.cellIndex, deme.popIndex};
@@ -69,6 +73,35 @@ class WalkChecker : public TWalkObserver {
     before_ = now_;
     previousD_ = d;
     started_ = true;
+  }
+
+  // The active demes at the start of every step (size and lineages by cell), when recording.
+  struct Deme {
+    int size = -1;
+    int lineages = 0;
+  };
+  struct Step {
+    int d = 0;
+    int numDemes = 0;
+    std::map<int, Deme> demes;  // by cell index
+  };
+  bool recording = false;
+  std::vector<Step> records;
+
+  // The first record made at the start of step d (the walk's own step, before the record of
+  // the end made with d = 0); null when there is none.
+  const Step* at(int d) const {
+    for (const Step& step : records) {
+      if (step.d == d) return &step;
+    }
+    return nullptr;
+  }
+  // The size of the deme of `cell` at the start of step d, -1 when it was not active.
+  int sizeAt(int d, int cell) const {
+    const Step* step = at(d);
+    if (step == nullptr) return -1;
+    const auto it = step->demes.find(cell);
+    return it == step->demes.end() ? -1 : it->second.size;
   }
 
   int steps = 0;
@@ -117,56 +150,6 @@ class WalkChecker : public TWalkObserver {
   std::vector<TPlace> now_;
   int previousD_ = 0;
   bool started_ = false;
-};
-
-// The active demes at the start of every step (size and lineages by cell), passing the step on
-// to a checker.
-class StepRecorder : public TWalkObserver {
- public:
-  struct Deme {
-    int size = -1;
-    int lineages = 0;
-  };
-  struct Step {
-    int d = 0;
-    int numDemes = 0;
-    std::map<int, Deme> demes;  // by cell index
-  };
-
-  explicit StepRecorder(WalkChecker* checker) : checker_(checker) {}
-
-  void atStep(const TDemeCollection& c, int d) override {
-    if (checker_ != nullptr) checker_->atStep(c, d);
-    Step step;
-    step.d = d;
-    step.numDemes = c.numDemes();
-    for (int i = 0; i < c.numDemes(); ++i) {
-      const TDeme& deme = *c.demeAt(c.activeDemes()[static_cast<std::size_t>(i)]);
-      step.demes[deme.cellIndex] = Deme{deme.size, deme.numLineages + deme.numIncoming};
-    }
-    steps.push_back(step);
-  }
-
-  // The first record made at the start of step d (the walk's own step, before the record of
-  // the end made with d = 0); null when there is none.
-  const Step* at(int d) const {
-    for (const Step& step : steps) {
-      if (step.d == d) return &step;
-    }
-    return nullptr;
-  }
-  // The size of the deme of `cell` at the start of step d, -1 when it was not active.
-  int sizeAt(int d, int cell) const {
-    const Step* step = at(d);
-    if (step == nullptr) return -1;
-    const auto it = step->demes.find(cell);
-    return it == step->demes.end() ? -1 : it->second.size;
-  }
-
-  std::vector<Step> steps;
-
- private:
-  WalkChecker* checker_;
 };
 
 class WalkTest : public SampledWorldTest {
@@ -228,11 +211,10 @@ class WalkTest : public SampledWorldTest {
     return c;
   }
 
-  // Records the steps of the collection's walks (and checks them).
-  StepRecorder& recordSteps(TDemeCollection& c) {
-    recorder = std::make_unique<StepRecorder>(checker.get());
-    c.setWalkObserver(recorder.get());
-    return *recorder;
+  // Records the demes at every step of the walks (besides checking them).
+  WalkChecker& recordSteps() {
+    checker->recording = true;
+    return *checker;
   }
 
   void expectCleanWalk() {
@@ -253,7 +235,6 @@ class WalkTest : public SampledWorldTest {
 
   std::string parametersText;
   std::unique_ptr<WalkChecker> checker;
-  std::unique_ptr<StepRecorder> recorder;
   std::string problem;
 };
 

