@@ -37,7 +37,6 @@ struct TCommandOptions {
   TGeneticOptions geneticOptions;
   int geneticPopulation = 1;       // --genetic-population, from 1
   bool summaryStatistics = false;  // --summary-stats
-  int geneticPopulation = 1;       // --genetic-population, from 1
   // --threads N: the simulations as independent replicates on N threads (0: one per core).
   std::optional<int> threads;
   // --simulations FROM-TO (or S): only those replicates; 0, 0 for all.
