@@ -8,6 +8,8 @@ packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libcl
   qt6-base-dev qt6-charts-dev qt6-svg-dev fonts-dejavu-core xvfb xauth libzstd-dev
   clang libclang-rt-14-dev llvm)
 packages+=(python3-dendropy)  # a test reads the NEXUS tree files with /usr/bin/python3
+# the validation suite (validation/) and its tests, run by /usr/bin/python3
+packages+=(python3-numpy python3-scipy python3-matplotlib)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -21,7 +21,8 @@ double rootTime(const TTree& tree, int locus) {
   return root == kNoNode ? kNaN : static_cast<double>(tree.node(root).time);
 }
 
-// Sum of (parent time - child time) over the branches below the root of locus 0.
+}  // namespace
+
 double totalLength(const TTree& tree) {
   const TNodeRef root = tree.roots.empty() ? kNoNode : tree.roots[0];
   if (root == kNoNode) return kNaN;
@@ -39,8 +40,7 @@ double totalLength(const TTree& tree) {
   return sum;
 }
 
-// Time of the most recent common ancestor of tips 0 and 1 (first ancestor of tip 1 that is an
-// ancestor of tip 0, tip 0 itself included).
+// The first ancestor of tip 1 (itself included) that is also an ancestor of tip 0.
 double pairTime(const TTree& tree) {
   if (tree.sampleSize() < 2) return kNaN;
   std::vector<TNodeRef> line;
@@ -53,7 +53,37 @@ double pairTime(const TTree& tree) {
   return kNaN;
 }
 
-}  // namespace
+TSiteDiversity siteDiversity(const TTree& tree, int locus) {
+  const std::size_t l = static_cast<std::size_t>(locus);
+  const int n = tree.sampleSize();
+  long long counts[4] = {0, 0, 0, 0};
+  for (TNodeRef tip = 0; tip < n; ++tip) {
+    const int state = tree.node(tip).data[l];
+    if (state >= 0 && state < 4) ++counts[state];
+  }
+  double samePairs = 0.0;
+  int present = 0;
+  for (const long long c : counts) {
+    samePairs += 0.5 * static_cast<double>(c) * static_cast<double>(c - 1);
+    present += c > 0 ? 1 : 0;
+  }
+  return {present > 1, 0.5 * n * (n - 1) - samePairs};
+}
+
+double sampleVariance(const TTree& tree, int locus) {
+  const std::size_t l = static_cast<std::size_t>(locus);
+  const int n = tree.sampleSize();
+  if (n < 2) return 0.0;
+  double mean = 0.0;
+  for (TNodeRef tip = 0; tip < n; ++tip) mean += tree.node(tip).data[l];
+  mean /= n;
+  double squares = 0.0;
+  for (TNodeRef tip = 0; tip < n; ++tip) {
+    const double deviation = tree.node(tip).data[l] - mean;
+    squares += deviation * deviation;
+  }
+  return squares / (n - 1);
+}
 
 TReplicateRecord unfinishedRecord() {
   TReplicateRecord record;
@@ -91,31 +121,13 @@ TReplicateRecord measureGenealogy(const TDemeCollection& collection, bool recomb
     if (type == DNA) {
       ++dnaLoci;
       dnaMutations += l < hits.size() ? hits[l] : 0;
-      long long bases[4] = {0, 0, 0, 0};
-      for (TNodeRef tip = 0; tip < n; ++tip) {
-        const int state = tree.node(tip).data[l];
-        if (state >= 0 && state < 4) ++bases[state];
-      }
-      double samePairs = 0.0;
-      int present = 0;
-      for (const long long c : bases) {
-        samePairs += 0.5 * static_cast<double>(c) * static_cast<double>(c - 1);
-        present += c > 0 ? 1 : 0;
-      }
-      segregating += present > 1 ? 1.0 : 0.0;
-      differences += pairs - samePairs;
+      const TSiteDiversity site = siteDiversity(tree, locus);
+      segregating += site.segregating ? 1.0 : 0.0;
+      differences += site.differingPairs;
     } else if (type == MICROSAT) {
       ++microsatLoci;
       microsatMutations += l < hits.size() ? hits[l] : 0;
-      double mean = 0.0;
-      for (TNodeRef tip = 0; tip < n; ++tip) mean += tree.node(tip).data[l];
-      mean /= n;
-      double squares = 0.0;
-      for (TNodeRef tip = 0; tip < n; ++tip) {
-        const double deviation = tree.node(tip).data[l] - mean;
-        squares += deviation * deviation;
-      }
-      varianceSum += n > 1 ? squares / (n - 1) : 0.0;
+      varianceSum += sampleVariance(tree, locus);
     }
   }
   if (dnaLoci > 0) {

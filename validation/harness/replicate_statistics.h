@@ -10,6 +10,7 @@
 namespace orvantis {
 
 class TDemeCollection;
+class TTree;
 
 // Columns of a record; the suite's reader names them in this order.
 enum class TReplicateColumn : std::size_t {
@@ -38,5 +39,21 @@ TReplicateRecord unfinishedRecord();
 TReplicateRecord measureGenealogy(const TDemeCollection& collection, bool recombining);
 
 void writeRecord(std::ostream& out, const TReplicateRecord& record);
+
+// The parts of a record, for a genealogy whose loci share one tree (no recombination).
+// Sum of (parent time - child time) over the branches below the root of locus 0; NaN without a
+// root.
+double totalLength(const TTree& tree);
+// Time of the most recent common ancestor of tips 0 and 1; NaN when they have none.
+double pairTime(const TTree& tree);
+// At one locus of the sampled genes: whether they carry more than one state, and the number of
+// pairs of genes whose states differ.
+struct TSiteDiversity {
+  bool segregating = false;
+  double differingPairs = 0.0;
+};
+TSiteDiversity siteDiversity(const TTree& tree, int locus);
+// Sample variance (n - 1 in the denominator) of the states of the sampled genes at one locus.
+double sampleVariance(const TTree& tree, int locus);
 
 }  // namespace orvantis
