@@ -99,16 +99,23 @@ def continuous_event_laws(k: int, finish: Finish, tail: float = 1e-15):
     event times T_i = floor(N0 S_i), i = 1..k-1, on the grid m = 0..M, as an array
     (k-1, M+1). Exact: the grid point m / N0 is reached by powers of exp(Q / N0)."""
     A = scipy.linalg.expm(_death_generator(k) / finish.N0)
+    # the grid is walked in blocks of B points: A^0..A^(B-1) from the block's first state
+    B = 256
+    powers = np.empty((B, k, k))
+    powers[0] = np.eye(k)
+    for j in range(1, B):
+        powers[j] = powers[j - 1] @ A
     state = np.zeros(k)
     state[k - 1] = 1.0
     rows = []
     while True:
-        rows.append(state.copy())
+        block = np.einsum("i,jik->jk", state, powers)
+        rows.append(block)
         # the (k-1)-th event (root) has not happened while more than one lineage is left
-        if state[1:].sum() < tail and len(rows) > 2:
+        if block[-1, 1:].sum() < tail:
             break
-        state = state @ A
-    states = np.array(rows)  # (M+1, k): P(lineages = j+1 at time m / N0)
+        state = block[-1] @ A
+    states = np.concatenate(rows)  # (M+1, k): P(lineages = j+1 at time m / N0)
     # S_i >= m/N0  <=>  at time m/N0 more than k - i lineages are left
     cumulative_from_top = np.cumsum(states[:, ::-1], axis=1)[:, ::-1]  # P(lineages >= j+1)
     survival = np.empty((k - 1, states.shape[0]))

@@ -23,6 +23,8 @@ import sys
 import tempfile
 import time
 
+import numpy as np
+
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import checks  # noqa: E402
@@ -58,8 +60,23 @@ def write_report(path, done, tier, seed, seconds, statistical, command, runs):
         f"- Verdict: {'every result passes' if not failed else f'{len(failed)} result(s) FAIL'}",
         "",
     ]
+    z = np.array([r.statistic for r in results if r.test == "z"])
+    if z.size > 1:
+        lines += [
+            f"Calibration: the {z.size} z statistics have mean {z.mean():.3f} and standard "
+            f"deviation {z.std(ddof=1):.3f} (0 and 1 expected; results of one run are "
+            "correlated, so this is a rough look, not a test).",
+            "",
+        ]
+    lines += ["| check | results | passed | smallest corrected p |", "|---|---|---|---|"]
     for c in done:
-        lines += [f"## {c.title}", "", c.expectation, ""]
+        corrected = [r.corrected_p for r in c.results if r.test != "deterministic"]
+        smallest = _number(min(corrected)) if corrected else "- (deterministic)"
+        passed = sum(1 for r in c.results if r.passed)
+        lines.append(f"| [{c.title}](#{c.name}) | {len(c.results)} | {passed} | {smallest} |")
+    lines.append("")
+    for c in done:
+        lines += [f'<a id="{c.name}"></a>', "", f"## {c.title}", "", c.expectation, ""]
         for plot in c.plots:
             lines += [f"![{plot}]({plot})", ""]
         lines += [
