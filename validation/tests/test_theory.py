@@ -48,6 +48,24 @@ class OneDemeTest(unittest.TestCase):
         np.testing.assert_array_equal(ct.Finish(100, R=20, ratio=3).stretch(np.array([21, 30])),
                                       [23, 50])
 
+    def test_pair_through_a_bottleneck_is_a_stretched_floored_exponential(self):
+        N0, R, ratio, end = 150, 40, 7, 3
+        finish = ct.Finish(N0, R=R, ratio=ratio)
+        law = ct.one_deme(2, np.full(end, 10**7), finish)
+        m = np.arange(0, 60 * N0)
+        floored = np.exp(-m / N0) * -np.expm1(-1 / N0)
+        no_coalescence = (1 - ct.coalescence_probability(2, 10**7)) ** end
+        direct = end + 1 + float((finish.stretch(m) * floored).sum())
+        self.assertAlmostEqual(law.tmrca_mean, no_coalescence * direct + (1 - no_coalescence) * 2,
+                               delta=1e-3)
+        # two genes: the total length is twice the pair's time
+        self.assertAlmostEqual(law.length_mean, 2 * law.tmrca_mean, delta=1e-6 * law.length_mean)
+        # a ratio of 1 is no bottleneck at all
+        same = ct.one_deme(4, np.full(end, 500), ct.Finish(N0, R=R, ratio=1))
+        plain = ct.one_deme(4, np.full(end, 500), ct.Finish(N0))
+        self.assertAlmostEqual(same.tmrca_mean, plain.tmrca_mean, places=6)
+        self.assertAlmostEqual(same.length_mean, plain.length_mean, places=6)
+
     def test_identity_in_state_tends_to_one_and_follows_small_rate_limit(self):
         self.assertAlmostEqual(ct.alive_class_weight(5, 200, 0.0) * 4, 1.0, places=12)
         N, mu = 400, 1e-6
@@ -155,6 +173,13 @@ class FitTestsTest(unittest.TestCase):
         edges = st.grouped_bins(pmf, 40)
         self.assertGreater(st.chi_square_test("c", "own", values, cdf, edges, 5).p_value, 1e-3)
         self.assertLess(st.chi_square_test("c", "shift", values + 3, cdf, edges, 5).p_value, 1e-6)
+
+    def test_bins_have_near_equal_mass(self):
+        pmf = np.full(1000, 1e-3)
+        edges = st.grouped_bins(pmf, 40)
+        self.assertEqual(edges.size, 39)
+        self.assertTrue(np.all(np.diff(edges) == 25))
+        self.assertEqual(st.grouped_bins(pmf, 40, offset=10)[0], edges[0] + 10)
 
     def test_z_test_and_bonferroni(self):
         r = st.z_test("c", "z", np.array([1.0, 3.0]), 2.0, 1, sd=1.0)
