@@ -13,6 +13,9 @@ ninja -C "$root/build/release" orvantis_replicates >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$root"
+# one core: numpy's linear algebra would otherwise start a thread per core
+export OPENBLAS_NUM_THREADS=1 OMP_NUM_THREADS=1 MKL_NUM_THREADS=1
+export ORVANTIS_VALIDATION_COMMAND="bash validation/run.sh${*:+ $*}"
 # /usr/bin/python3: Debian's interpreter, which has python3-numpy, -scipy and -matplotlib
 /usr/bin/python3 validation/suite/run_suite.py \
   --binary build/release/validation/orvantis_replicates \

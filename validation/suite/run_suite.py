@@ -44,7 +44,7 @@ def _number(x: float) -> str:
     return str(x)
 
 
-def write_report(path, done, tier, seed, seconds, statistical, command, runs):
+def write_report(path, done, tier, seed, seconds, cpu, statistical, command, runs):
     results = [r for c in done for r in c.results]
     failed = [r for r in results if not r.passed]
     lines = [
@@ -54,7 +54,8 @@ def write_report(path, done, tier, seed, seconds, statistical, command, runs):
         f"- Tier: {tier} ({TIERS[tier][0]} replicates per check of a mean, "
         f"{TIERS[tier][1]} per check of a distribution)",
         f"- Master seed: {seed} (the seed of every run is listed below)",
-        f"- Run time: {seconds / 60:.1f} minutes",
+        f"- Run time: {seconds / 60:.1f} minutes of wall-clock time; processor time "
+        f"{cpu / 60:.1f} minutes (this process and the replicate driver, one core)",
         f"- Statistical results: {statistical}; each passes when its p-value times {statistical} "
         "(Bonferroni) exceeds 0.001. Deterministic results pass within their stated tolerance.",
         f"- Verdict: {'every result passes' if not failed else f'{len(failed)} result(s) FAIL'}",
@@ -140,9 +141,12 @@ def main() -> int:
             print(f"FAIL {r.check}: {r.name}: observed {r.observed} expected {r.expected} "
                   f"statistic {r.statistic} p {r.p_value} (seed {r.seed})")
     if args.report:
-        command = " ".join(["/usr/bin/python3", "validation/suite/run_suite.py"] + sys.argv[1:])
+        command = os.environ.get("ORVANTIS_VALIDATION_COMMAND") or " ".join(
+            ["/usr/bin/python3", "validation/suite/run_suite.py"] + sys.argv[1:])
+        times = os.times()
+        cpu = times.user + times.system + times.children_user + times.children_system
         write_report(os.path.join(args.report, "report.md"), done, args.tier, args.seed,
-                     seconds, statistical, command, ctx.runs)
+                     seconds, cpu, statistical, command, ctx.runs)
         with open(os.path.join(args.report, "results.json"), "w", encoding="utf-8") as f:
             json.dump({"tier": args.tier, "seed": args.seed, "seconds": seconds,
                        "runs": ctx.runs,
