@@ -373,15 +373,16 @@ def expansion_front(ctx: Context) -> Check:
         fig, ax = plt.subplots(figsize=(7, 4.5))
         for r, m, K, position, speed, observed in traces:
             g = np.arange(position.size)
-            line, = ax.plot(g, position, label=f"r={r}, m={m}, K={K:.0e}: {observed:.4f}/gen")
             anchor = FRONT_END // 3
-            ax.plot(g, position[anchor] + speed.linear * (g - anchor), ":", color=line.get_color())
-            ax.plot(g, position[anchor] + speed.cutoff * (g - anchor), "--",
-                    color=line.get_color(), lw=0.8)
-        ax.set_ylim(0, FRONT_CELLS)
+            lag = position - speed.linear * g
+            line, = ax.plot(g, lag, label=f"r={r}, m={m}, K={K:.0e}: {observed:.4f} per gen.")
+            ax.plot(g, lag[anchor] + (speed.cutoff - speed.linear) * (g - anchor), "--",
+                    color="k", lw=1.2, zorder=3)
+        ax.axhline(0, color="k", lw=0.5)
         ax.set_xlabel("generation")
-        ax.set_ylabel("demes at K/2 or more")
-        ax.set_title("Model 1 front: observed (solid), c* (dotted), cut-off speed (dashed)")
+        ax.set_ylabel("front position - c* x generation (demes)")
+        ax.set_title("Model 1 front behind the linear speed c*: observed (colours),\n"
+                     f"cut-off travelling-wave speed from generation {FRONT_END // 3} (black)")
         ax.legend(fontsize=8)
         fig.tight_layout()
         plots.append("front_position.png")
