@@ -13,7 +13,8 @@ import harness
 import migration_theory as mt
 import worlds as w
 
-BINARY = os.environ.get("ORVANTIS_REPLICATES", "")
+_GIVEN = os.environ.get("ORVANTIS_REPLICATES", "")
+BINARY = os.path.abspath(_GIVEN) if _GIVEN else ""
 
 
 @unittest.skipUnless(BINARY and os.path.exists(BINARY), "ORVANTIS_REPLICATES is not set")
