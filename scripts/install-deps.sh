@@ -10,6 +10,8 @@ packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libcl
 packages+=(python3-dendropy)  # a test reads the NEXUS tree files with /usr/bin/python3
 packages+=(snakemake)         # the cluster workflow of examples/cluster, run by a test
 packages+=(bcftools)          # a test reads the VCF files of the example study
+# the validation suite (validation/) and its tests, run by /usr/bin/python3
+packages+=(python3-numpy python3-scipy python3-matplotlib)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
