@@ -16,6 +16,24 @@ namespace orvantis {
 
 class TDistributionSettings;
 
+// Where the generator stands in its sequence: the ran3 table with its two cursors and the
+// Wichmann-Hill triple, with the seed that started the sequence. Restoring it continues the
+// sequence exactly (a saved demography keeps the state its simulation ended in). The deviates'
+// caches are left out: each holds values computed from its last argument, which a call with
+// another argument recomputes and one with the same argument would compute alike.
+struct TRandomState {
+  std::int32_t seed = 0;  // the seed of the sequence, as --seed takes it (lidum = -seed)
+  std::int32_t table[56] = {};
+  std::int32_t next = 0;
+  std::int32_t nextp = 0;
+  std::int32_t wichmannHill[3] = {};
+
+  // Whether the generator can be in this state: a seeded table of values below MBIG, cursors
+  // inside it, and a Wichmann-Hill triple inside its three moduli.
+  bool isValid() const;
+  bool operator==(const TRandomState&) const = default;
+};
+
 // Ends the process where a draw cannot go on: writes the message to the
 // stream, flushes it, and calls std::exit(status). Every termination of this Part goes through
 // here, so tests can check it with death tests.
@@ -53,6 +71,13 @@ class TRandom {
   // table. A non-negative seed selects a seed from the clock (the system passes 1); a negative
   // seed is used as it is.
   void initialize_ran3(int seed);
+  // The seed of the last initialize_ran3 (lidum = -seed), 0 before any.
+  int seed() const { return seed_; }
+
+  // The position in the sequence (see TRandomState); restore() refuses, leaving the generator
+  // as it was, a state the generator cannot be in.
+  TRandomState state() const;
+  [[nodiscard]] bool restore(const TRandomState& state);
   // Uniform in [0, 1). A negative idum, or the very first call, (re)fills the table and sets
   // idum to 1; a non-negative idum continues the sequence.
   double ran3(int& idum);
@@ -105,6 +130,7 @@ class TRandom {
   const IntegerTables* tables_;
 
   std::optional<int> fixedSeed_;
+  int seed_ = 0;
   int cellSeed_ = 1;
   int binomialFloatSeed_ = 1;
 
