@@ -7,10 +7,10 @@
 // one does. The program builds the world from files written to a scratch directory, simulates
 // it, writes the demographic report, walks every generation back from END_TIME through a reader
 // reading 200 demes per generation, runs GENEALOGIES genetic simulations of the 200 genes over
-// the database in memory, saves the demography, loads it into a new world (memory-mapped) and
-// runs the same genetic simulations over it from the generator state the file keeps, checking
-// that both series wrote the same project files. It prints the time of each phase, the
-// compression ratio and the peak resident memory. One run takes many minutes and some
+// the compressed database held in memory, saves the demography, loads it into a new world
+// (memory-mapped) and runs the same genetic simulations over it from the generator state the file
+// keeps, checking that both series wrote the same project files. It prints the time of each phase,
+// the compression ratio and the peak resident memory. One run takes many minutes and some
 // gigabytes: run it alone.
 //   bench_continental [COLUMNS ROWS END_TIME [GENEALOGIES]] [16]
 // GENEALOGIES defaults to 2; "16" stores 16-bit values (AllowShortIntForNumberOfIndividuals=1).
@@ -49,9 +49,11 @@ std::string sampleFile(int cols, int rows) {
   return text.str();
 }
 
-// The genetic series over a world, with its wall time; the project files it wrote, in order.
+// The genetic series over a world, with its wall and process cpu times; the project files it
+// wrote, in order.
 struct TBackward {
   double seconds = 0.0;
+  double cpu = 0.0;
   int completed = 0;
   std::string projects;
 };
@@ -64,9 +66,11 @@ TBackward backward(orvantis::World& world, orvantis::TRunContext& context,
   std::ostringstream console;
   inputs.console = &console;
   const double start = wallSeconds();
+  const double cpuStart = processCpuSeconds();
   const orvantis::TGeneticRunReport report =
       orvantis::SimulateGeneticData(world, inputs, collection);
   result.seconds = wallSeconds() - start;
+  result.cpu = processCpuSeconds() - cpuStart;
   result.completed = report.status == orvantis::TGeneticRunStatus::Completed ? report.completed : 0;
   for (int s = 1; s <= genealogies; ++s) {
     std::ifstream in(dir / "GeneticsOutput" / ("settings_samples_" + std::to_string(s) + ".arp"));
@@ -132,12 +136,15 @@ int run(int cols, int rows, int endTime, int genealogies, bool shortInt) {
     const double forwardPeak = peakResidentMiB();
 
     start = wallSeconds();
+    double phaseCpu = processCpuSeconds();
     orvantis::printDemographicReport(world);
     const double reportSeconds = wallSeconds() - start;
+    const double reportCpu = processCpuSeconds() - phaseCpu;
 
     // The coalescent's reading order: every generation from EndTime down, rows of g and g - 1.
     const orvantis::StateDB& db = world.database();
     start = wallSeconds();
+    phaseCpu = processCpuSeconds();
     orvantis::TDemographyReader reader(db);
     long sum = 0;
     for (int g = db.endTime(); g >= 1; --g) {
@@ -150,6 +157,7 @@ int run(int cols, int rows, int endTime, int genealogies, bool shortInt) {
       }
     }
     const double walkSeconds = wallSeconds() - start;
+    const double walkCpu = processCpuSeconds() - phaseCpu;
 
     const double cells = world.numberOfCells();
     const double raw = static_cast<double>(db.rawSizeBytes());
@@ -159,24 +167,25 @@ int run(int cols, int rows, int endTime, int genealogies, bool shortInt) {
         "compressed database\n"
         "  BuildWorld %.2f s (resident %.1f MiB after it)\n"
         "  forward simulation %.1f s wall, %.1f s cpu with the packing thread: %.1f million "
-        "cell-generations/s\n"
+        "cell-generations/s (%.1f per cpu second)\n"
         "  database %.0f MiB compressed from %.0f MiB: ratio %.1f\n"
-        "  demographic report %.2f s; reading every generation back (%d demes) %.1f s "
-        "(checksum %ld)\n"
+        "  demographic report %.2f s wall, %.2f s cpu; reading every generation back (%d demes) "
+        "%.1f s wall, %.1f s cpu (checksum %ld)\n"
         "  peak resident memory %.0f MiB after the forward phase\n",
         cols, rows, cells, endTime, shortInt ? "16-bit" : "32-bit", buildSeconds, builtResident,
-        forwardSeconds, forwardCpu, cells * endTime / forwardSeconds / 1e6, packed / 1048576.0,
-        raw / 1048576.0, raw / packed, reportSeconds, kSampledDemes, walkSeconds, sum, forwardPeak);
+        forwardSeconds, forwardCpu, cells * endTime / forwardSeconds / 1e6,
+        cells * endTime / forwardCpu / 1e6, packed / 1048576.0, raw / 1048576.0, raw / packed,
+        reportSeconds, reportCpu, kSampledDemes, walkSeconds, walkCpu, sum, forwardPeak);
     std::fflush(stdout);
 
-    // The backward phase over the database in memory, from the generator's state after the
-    // forward phase.
+    // The backward phase over the compressed database held in memory, from the generator's state
+    // after the forward phase.
     const orvantis::TRandomState afterForward = context.random.state();
     const TBackward inMemory = backward(world, context, dir, genealogies);
     std::printf(
-        "  backward, database in memory: %d genealogies of 200 genes completed of %d, %.1f s "
-        "(%.1f s per genealogy); peak resident memory %.0f MiB\n",
-        inMemory.completed, genealogies, inMemory.seconds, inMemory.seconds / genealogies,
+        "  backward, compressed database in memory: %d genealogies of 200 genes completed of %d, "
+        "%.1f s wall, %.1f s cpu (%.1f s cpu per genealogy); peak resident memory %.0f MiB\n",
+        inMemory.completed, genealogies, inMemory.seconds, inMemory.cpu, inMemory.cpu / genealogies,
         peakResidentMiB());
     std::fflush(stdout);
 
@@ -213,10 +222,11 @@ int run(int cols, int rows, int endTime, int genealogies, bool shortInt) {
     std::printf(
         "  saved demography: %.1f MiB written in %.1f s, loaded and checked in %.2f s\n"
         "  backward, saved demography (memory-mapped): %d genealogies completed of %d, %.1f s "
-        "(%.1f s per genealogy), project files %s those of the database in memory\n"
+        "wall, %.1f s cpu (%.1f s cpu per genealogy), project files %s those of the compressed "
+        "database in memory\n"
         "  peak resident memory %.0f MiB at the end\n",
         savedMiB, saveSeconds, loadSeconds, fromFile.completed, genealogies, fromFile.seconds,
-        fromFile.seconds / genealogies,
+        fromFile.cpu, fromFile.cpu / genealogies,
         fromFile.projects == inMemory.projects && !inMemory.projects.empty() ? "identical to"
                                                                              : "DIFFERENT FROM",
         peakResidentMiB());
