@@ -91,6 +91,7 @@ int TCommandWorkflow::runGenetics() {
        << world_.numberOfCells() << " active, generations 0 to " << db.endTime() << ", "
        << db.numberOfPopulations() << " population(s), from " << demographyPath_ << "\n";
   out_ << "The settings describe the world of the saved demography.\n";
+  chooseRandomSequence();
   std::string why;
   bool ok = false;
   if (settingsNameGeneticFiles(why)) {
@@ -103,6 +104,25 @@ int TCommandWorkflow::runGenetics() {
   if (!options_.logPath.empty()) out_ << "Log: " << options_.logPath << '\n';
   out_ << std::flush;
   return ok ? 0 : 1;
+}
+
+void TCommandWorkflow::chooseRandomSequence() {
+  const std::optional<TRandomState>& saved = world_.randomStateAfterDemography();
+  if (saved && options_.seed && *options_.seed == saved->seed &&
+      world_.resumeRandomSequenceAfterDemography() == 1) {
+    out_ << "Random sequence: seed " << saved->seed
+         << ", continued from the end of the saved demography's simulation\n";
+    return;
+  }
+  const int seed = context_.random.seed();
+  context_.log << "Random generator: a new sequence of seed " << seed
+               << " for the genetic simulations" << std::endl;
+  out_ << "Random sequence: seed " << seed << ", new";
+  if (saved) {
+    out_ << " (--seed " << saved->seed
+         << " continues the sequence of the run that saved the demography)";
+  }
+  out_ << "\n";
 }
 
 void TCommandWorkflow::applyOverrides() {

@@ -24,6 +24,11 @@ class TCommandWorkflow {
   // "orvantis genetics": opens the settings, loads the saved demography and checks that the
   // settings describe its world.
   int runGenetics();
+  // The random sequence of the genetic simulations over a saved demography: the seed's own
+  // sequence, except that the seed of the run that saved the demography resumes that run's
+  // sequence where its demographic simulation left it, so that the genetic simulations are
+  // those the whole run made.
+  void chooseRandomSequence();
   // Saves the demography to the --save-demography file.
   bool saveDemography();
   // "Open Settings...": reset, load, fillTables, and the settings' directory becomes current.

@@ -10,7 +10,7 @@ namespace orvantis {
 namespace {
 constexpr const char* kAllocationError = "Memory allocation error, exiting ...\n";
 
-// Allocates count doubles or ends the process with status 0 after the Part's message.
+// Allocates count doubles or ends the process with status 0 after its allocation message.
 double* allocate_or_exit(std::ostream& log, std::size_t count) {
   double* block = new (std::nothrow) double[count];
   if (block == nullptr) terminate_process(log, kAllocationError, 0);

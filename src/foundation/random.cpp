@@ -127,6 +127,41 @@ void TRandom::initialize_ran3(int seed) {
   ran3(idum);  // seeds the table; the value drawn is discarded
 }
 
+bool TRandomState::isValid() const {
+  for (int i = 1; i <= 55; ++i) {
+    if (table[i] < 0 || table[i] >= TRandom::MBIG) return false;
+  }
+  // The seeding draw has moved both cursors into 1..55.
+  return next >= 1 && next <= 55 && nextp >= 1 && nextp <= 55 && wichmannHill[0] >= 1 &&
+         wichmannHill[0] < 30269 && wichmannHill[1] >= 1 && wichmannHill[1] < 30307 &&
+         wichmannHill[2] >= 1 && wichmannHill[2] < 30323 && table[0] == 0;
+}
+
+TRandomState TRandom::state() const {
+  TRandomState s;
+  s.seed = seed_;
+  for (int i = 0; i < 56; ++i) s.table[i] = ma_[i];
+  s.next = static_cast<std::int32_t>(inext_);
+  s.nextp = static_cast<std::int32_t>(inextp_);
+  s.wichmannHill[0] = whX_;
+  s.wichmannHill[1] = whY_;
+  s.wichmannHill[2] = whZ_;
+  return s;
+}
+
+bool TRandom::restore(const TRandomState& s) {
+  if (!s.isValid()) return false;
+  seed_ = s.seed;
+  for (int i = 0; i < 56; ++i) ma_[i] = s.table[i];
+  inext_ = static_cast<std::size_t>(s.next);
+  inextp_ = static_cast<std::size_t>(s.nextp);
+  filled_ = true;
+  whX_ = s.wichmannHill[0];
+  whY_ = s.wichmannHill[1];
+  whZ_ = s.wichmannHill[2];
+  return true;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Integer deviates
 

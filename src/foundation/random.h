@@ -26,8 +26,26 @@ inline std::uint64_t splitMix64(std::uint64_t& state) {
   return z ^ (z >> 31);
 }
 
+// Where the generator stands in its sequence: the ran3 table with its two cursors and the
+// Wichmann-Hill triple, with the seed that started the sequence. Restoring it continues the
+// sequence exactly (a saved demography keeps the state its simulation ended in). The deviates'
+// caches are left out: each holds values computed from its last argument, which a call with
+// another argument recomputes and one with the same argument would compute alike.
+struct TRandomState {
+  std::int32_t seed = 0;  // the seed of the sequence, as --seed takes it (lidum = -seed)
+  std::int32_t table[56] = {};
+  std::int32_t next = 0;
+  std::int32_t nextp = 0;
+  std::int32_t wichmannHill[3] = {};
+
+  // Whether the generator can be in this state: a seeded table of values below MBIG, cursors
+  // inside it, and a Wichmann-Hill triple inside its three moduli.
+  bool isValid() const;
+  bool operator==(const TRandomState&) const = default;
+};
+
 // Ends the process where a draw cannot go on: writes the message to the
-// stream, flushes it, and calls std::exit(status). Every termination of this Part goes through
+// stream, flushes it, and calls std::exit(status). Every termination of the generator goes through
 // here, so tests can check it with death tests.
 [[noreturn]] void terminate_process(std::ostream& stream, const char* message, int status);
 
@@ -43,7 +61,7 @@ class TRandom {
   static constexpr double PI = 3.141592654;
 
   // log receives the header, seed line and diagnostics; out is the "standard output" of the
-  // Part (the seed line and the TSampler's gamma failures), std::cout by default.
+  // generator (the seed line and the TSampler's gamma failures), std::cout by default.
   explicit TRandom(std::ostream& log, std::ostream& out = std::cout);
   TRandom(const TRandom&) = delete;
   TRandom& operator=(const TRandom&) = delete;
@@ -65,6 +83,11 @@ class TRandom {
   void initialize_ran3(int seed);
   // The seed of the last initialize_ran3 (lidum = -seed), 0 before any.
   int seed() const { return seed_; }
+
+  // The position in the sequence (see TRandomState); restore() refuses, leaving the generator
+  // as it was, a state the generator cannot be in.
+  TRandomState state() const;
+  [[nodiscard]] bool restore(const TRandomState& state);
   // Uniform in [0, 1). A negative idum, or the very first call, (re)fills the table and sets
   // idum to 1; a non-negative idum continues the sequence.
   double ran3(int& idum);

@@ -9,10 +9,10 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "support/scratch_dir.h"
+#include "support/text_assertions.h"
 
 namespace orvantis::testing {
 
@@ -23,26 +23,6 @@ struct RunResult {
   std::string out;
   std::string err;
 };
-
-// The log with every duration masked, for comparing two runs: the number after "Duration...: "
-// or "duration...: " becomes "#".
-inline std::string withoutDurations(const std::string& log) {
-  std::string text = log;
-  for (std::size_t at = text.find("uration"); at != std::string::npos;
-       at = text.find("uration", at + 1)) {
-    if (at == 0 || (text[at - 1] != 'D' && text[at - 1] != 'd')) continue;
-    const std::size_t colon = text.find(':', at);
-    if (colon == std::string::npos || colon + 1 >= text.size() || text[colon + 1] != ' ') continue;
-    const std::size_t first = colon + 2;
-    std::size_t end = first;
-    while (end < text.size() &&
-           std::string_view("0123456789.e+-").find(text[end]) != std::string_view::npos) {
-      ++end;
-    }
-    if (end > first) text.replace(first, end - first, "#");
-  }
-  return text;
-}
 
 inline std::vector<std::string> linesOf(const std::string& text) {
   std::vector<std::string> lines;

@@ -134,5 +134,62 @@ TEST(DeviateMethods, SwitchAtTheDocumentedBounds) {
   }
 }
 
+// A state taken from one generator continues its sequences in another: ran3, the Wichmann-Hill
+// generator and the deviates built on them; the seed goes with it.
+TEST(RandomState, RestoringContinuesTheSequenceElsewhere) {
+  std::ostringstream log;
+  std::ostringstream out;
+  TRandom first(log, out);
+  first.setFixedSeed(4242);
+  first.initialize_ran3(1);
+  int idum = 1;
+  for (int i = 0; i < 1000; ++i) (void)first.poisson_dev(20.0f, idum);
+  for (int i = 0; i < 10; ++i) (void)first.gamma_dev_wh(0.5);
+  const TRandomState state = first.state();
+  EXPECT_TRUE(state.isValid());
+  EXPECT_EQ(state.seed, 4242);
+
+  TRandom second(log, out);
+  second.initialize_ran3(-7);
+  ASSERT_TRUE(second.restore(state));
+  EXPECT_EQ(second.seed(), 4242);
+  EXPECT_EQ(second.state(), state);
+  int idum2 = 1;
+  for (int i = 0; i < 1000; ++i) {
+    ASSERT_EQ(second.ran3(idum2), first.ran3(idum));
+    ASSERT_EQ(second.poisson_dev(3.5f, idum2), first.poisson_dev(3.5f, idum));
+    ASSERT_EQ(second.binomial_dev(0.3, 40, idum2), first.binomial_dev(0.3, 40, idum));
+    ASSERT_EQ(second.gamma_dev_wh(2.5), first.gamma_dev_wh(2.5));
+  }
+}
+
+TEST(RandomState, AStateTheGeneratorCannotBeInIsRefused) {
+  std::ostringstream log;
+  std::ostringstream out;
+  TRandom random(log, out);
+  random.initialize_ran3(-3);
+  const TRandomState sound = random.state();
+  const struct {
+    const char* what;
+    void (*edit)(TRandomState&);
+  } cases[] = {
+      {"unseeded", [](TRandomState& s) { s = TRandomState(); }},
+      {"cursor past the table", [](TRandomState& s) { s.next = 56; }},
+      {"cursor before the table", [](TRandomState& s) { s.nextp = -1; }},
+      {"value of MBIG", [](TRandomState& s) { s.table[17] = TRandom::MBIG; }},
+      {"negative value", [](TRandomState& s) { s.table[55] = -1; }},
+      {"unused slot written", [](TRandomState& s) { s.table[0] = 5; }},
+      {"Wichmann-Hill at zero", [](TRandomState& s) { s.wichmannHill[1] = 0; }},
+      {"Wichmann-Hill past its modulus", [](TRandomState& s) { s.wichmannHill[2] = 30323; }},
+  };
+  for (const auto& c : cases) {
+    TRandomState state = sound;
+    c.edit(state);
+    EXPECT_FALSE(state.isValid()) << c.what;
+    EXPECT_FALSE(random.restore(state)) << c.what;
+    EXPECT_EQ(random.state(), sound) << c.what << ": the generator is left as it was";
+  }
+}
+
 }  // namespace
 }  // namespace orvantis

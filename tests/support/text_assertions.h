@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 #include "foundation/exception.h"
 
@@ -26,6 +27,26 @@ inline int countOccurrences(const std::string& text, const std::string& what) {
   int n = 0;
   for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
   return n;
+}
+
+// The log with every duration masked, for comparing two runs: the number after "Duration...: "
+// or "duration...: " becomes "#".
+inline std::string withoutDurations(const std::string& log) {
+  std::string text = log;
+  for (std::size_t at = text.find("uration"); at != std::string::npos;
+       at = text.find("uration", at + 1)) {
+    if (at == 0 || (text[at - 1] != 'D' && text[at - 1] != 'd')) continue;
+    const std::size_t colon = text.find(':', at);
+    if (colon == std::string::npos || colon + 1 >= text.size() || text[colon + 1] != ' ') continue;
+    const std::size_t first = colon + 2;
+    std::size_t end = first;
+    while (end < text.size() &&
+           std::string_view("0123456789.e+-").find(text[end]) != std::string_view::npos) {
+      ++end;
+    }
+    if (end > first) text.replace(first, end - first, "#");
+  }
+  return text;
 }
 
 inline ::testing::AssertionResult textContains(const char* textExpr, const char* partExpr,

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "world/database/row_codec.h"
 #include "world/database/state_db.h"
@@ -36,6 +37,7 @@ enum Section : int {
   kLddMigrants,
   kBlocks,
   kBlockIndex,
+  kRandomState,
   kSectionCount
 };
 
@@ -73,7 +75,7 @@ struct TSavedHeader {
   std::int32_t reserved;
   TSavedRange sections[kSectionCount];
 };
-static_assert(sizeof(TSavedHeader) == 328);
+static_assert(sizeof(TSavedHeader) == 344);
 
 TSha256Digest headerDigest(TSavedHeader header, const TSha256Digest& sections) {
   std::memset(header.tablesDigest, 0, sizeof header.tablesDigest);
@@ -160,6 +162,26 @@ TSealedCopy sealedCopy(const StateDB& db) {
     copy.generationStart.push_back(copy.keys.size());
   }
   return copy;
+}
+
+TSavedRandomState savedRandomState(const TRandomState& state) {
+  TSavedRandomState record{};
+  record.seed = state.seed;
+  std::copy(std::begin(state.table), std::end(state.table), record.table);
+  record.next = state.next;
+  record.nextp = state.nextp;
+  std::copy(std::begin(state.wichmannHill), std::end(state.wichmannHill), record.wichmannHill);
+  return record;
+}
+
+TRandomState loadedRandomState(const TSavedRandomState& record) {
+  TRandomState state;
+  state.seed = record.seed;
+  std::copy(std::begin(record.table), std::end(record.table), state.table);
+  state.next = record.next;
+  state.nextp = record.nextp;
+  std::copy(std::begin(record.wichmannHill), std::end(record.wichmannHill), state.wichmannHill);
+  return state;
 }
 
 void refuseSave(TRunContext& context, const std::string& path, const std::string& why) {
@@ -279,6 +301,9 @@ int writeSavedDemography(const std::string& path, const TSavedWorld& world, cons
     h.rowsPerBlock = rowsPerBlock;
     h.blockCount = static_cast<std::int32_t>(index.size() / 2);
     writeAll(w, kBlockIndex, index.data(), index.size());
+    const TSavedRandomState random =
+        world.random ? savedRandomState(*world.random) : TSavedRandomState{};
+    writeAll(w, kRandomState, &random, world.random ? 1 : 0);
     written = w.good() && w.finish();
   } catch (const std::bad_alloc&) {
     written = false;
@@ -391,13 +416,16 @@ std::string TSavedDemography::check() {
       h.populations > 2 || h.endTime < 0 || generations > INT32_MAX || (h.shortInt & ~1) != 0 ||
       h.rowsPerBlock < 1 || h.rowsPerBlock > kMaxRowsPerBlock ||
       h.blockCount != (generations + h.rowsPerBlock - 1) / h.rowsPerBlock ||
-      h.codec != kCodecZstdDeltaPlanes || h.sourceCount < 0 || (h.hasLdd & ~1) != 0) {
+      h.codec != kCodecZstdDeltaPlanes || h.sourceCount < 0 || h.numberOfSources < 0 ||
+      h.numberOfSources > h.sourceCount || (h.hasLdd & ~1) != 0) {
     return "is damaged: it describes an impossible world or database";
   }
   const auto sized = [&](int section, std::uint64_t count, std::uint64_t each) {
     return h.sections[section].bytes / each == count && h.sections[section].bytes % each == 0;
   };
+  const std::uint64_t randomStates = h.sections[kRandomState].bytes / sizeof(TSavedRandomState);
   if (!sized(kCells, static_cast<std::uint64_t>(h.numCells), sizeof(TSavedCell)) ||
+      randomStates > 1 || !sized(kRandomState, randomStates, sizeof(TSavedRandomState)) ||
       !sized(kSources, static_cast<std::uint64_t>(h.sourceCount), sizeof(TSavedSource)) ||
       !sized(kBlockIndex, 2 * static_cast<std::uint64_t>(h.blockCount), sizeof(std::uint64_t))) {
     return "is damaged: a table does not have the size its header gives";
@@ -446,18 +474,30 @@ std::string TSavedDemography::check() {
         return "is damaged: the neighbours of cell " + std::to_string(i) + " are wrong";
       }
     }
-    for (const std::int32_t s : c.sourceNumber) {
-      if (s < 0 || s > h.sourceCount) {
+    for (int p = 0; p < 2; ++p) {
+      const std::int32_t s = c.sourceNumber[p];
+      const std::int32_t o = c.overflowSourceNumber[p];
+      if (s < 0 || s > h.sourceCount || o < 0 || o > h.sourceCount) {
         return "is damaged: cell " + std::to_string(i) + " names a source that does not exist";
       }
     }
   }
   for (int i = 0; i < sourceCount_; ++i) {
     const TSavedSource& s = sources_[i];
+    // The sources file's own rules, and a cell of this world.
     if (std::memchr(s.name, 0, sizeof s.name) == nullptr || s.layer < 0 ||
-        s.layer >= populations_ || s.cellIndex < -1 || s.cellIndex >= numCells_) {
+        s.layer >= populations_ || s.cellIndex < -1 || s.cellIndex >= numCells_ || s.size <= 0 ||
+        s.sizeBeforeExpansion < 0 || s.sizeBeforeBottleneck < 0 || s.expansionTime < 0 ||
+        s.expansionTime > endTime_) {
       return "is damaged: source " + std::to_string(i + 1) + " is not valid";
     }
+  }
+
+  if (randomStates == 1) {
+    TSavedRandomState record;
+    std::memcpy(&record, map_ + h.sections[kRandomState].offset, sizeof record);
+    random_ = loadedRandomState(record);
+    if (!random_->isValid()) return "is damaged: its random generator state is impossible";
   }
 
   // The row blocks lie inside their section.

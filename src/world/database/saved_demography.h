@@ -9,7 +9,8 @@
 // version, the file's size, the digest of the manifest, a SHA-256 of the header and of every
 // section but the packed rows, the shape of the world and the database and the place of each
 // section; then the cell records, the source records, the manifest, the sealed long-distance
-// lists, the packed row blocks (row_codec.h, each a checksummed zstd frame) and their index.
+// lists, the packed row blocks (row_codec.h, each a checksummed zstd frame), their index, and
+// the random generator's state at the end of the simulation.
 //
 // The file is read through a read-only memory mapping: opening it checks the magic, version,
 // size, every section's bounds, the tables' checksum and the consistency of every record before
@@ -18,6 +19,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,7 +34,8 @@ namespace orvantis {
 
 class StateDB;
 
-inline constexpr std::uint32_t kSavedDemographyFormat = 1;
+// Format 2 added the cells' overflow sources and the generator's state.
+inline constexpr std::uint32_t kSavedDemographyFormat = 2;
 
 // One land cell. Flags: bit 0 river, 1 coast, 2 emerged, 3 accessible.
 struct TSavedCell {
@@ -49,9 +52,12 @@ struct TSavedCell {
   std::int32_t K[2];  // carrying capacity and friction of each population at the end of the run
   float F[2];
   std::int32_t neighbours[8];  // cell indexes in the cell's neighbour order, −1 for none
+  // Source whose initial individuals overflowed into the cell, per population (0 for none): the
+  // genealogies gather the lineages of these cells into the source's before the expansion.
+  std::int32_t overflowSourceNumber[2];
   std::int32_t reserved;
 };
-static_assert(sizeof(TSavedCell) == 96);
+static_assert(sizeof(TSavedCell) == 104);
 
 struct TSavedSource {
   char name[100];  // NUL-terminated
@@ -69,6 +75,17 @@ struct TSavedSource {
 };
 static_assert(sizeof(TSavedSource) == 144);
 
+// The random generator's state (TRandomState) after the demographic simulation.
+struct TSavedRandomState {
+  std::int32_t seed;
+  std::int32_t table[56];
+  std::int32_t next;
+  std::int32_t nextp;
+  std::int32_t wichmannHill[3];
+  std::int32_t reserved[2];
+};
+static_assert(sizeof(TSavedRandomState) == 256);
+
 // What a saved demography holds besides the database.
 struct TSavedWorld {
   TGridHeader grid;
@@ -77,6 +94,7 @@ struct TSavedWorld {
   std::vector<TSavedCell> cells;
   std::vector<TSavedSource> sources;
   std::string manifest;
+  std::optional<TRandomState> random;  // the generator after the simulation, if known
 };
 
 // Writes the world and a database whose run is complete; the file is written under a temporary
@@ -104,6 +122,8 @@ class TSavedDemography {
   const TSavedSource* sources() const { return sources_; }
   std::string_view manifest() const { return manifest_; }
   const TSha256Digest& settingsDigest() const { return settingsDigest_; }
+  // The generator's state at the end of the simulation, when the file holds one.
+  const std::optional<TRandomState>& randomState() const { return random_; }
 
   int populations() const { return populations_; }
   int endTime() const { return endTime_; }
@@ -132,6 +152,7 @@ class TSavedDemography {
   const TSavedSource* sources_ = nullptr;
   std::string_view manifest_;
   TSha256Digest settingsDigest_{};
+  std::optional<TRandomState> random_;
   int populations_ = 1;
   int endTime_ = 0;
   bool shortInt_ = false;

@@ -102,6 +102,7 @@ int SimulateWorld(World& world, float& seconds, TEnvironmentDynamics* environmen
   // starts, so that a run that failed half-way is not taken for an untouched world.
   const bool repeated = !world.freshlyBuilt();
   world.setFreshlyBuilt(false);
+  world.setRandomStateAfterDemography(std::nullopt);
   context.generation = 0;
   context.date = world.realBPTime();
   resetStates(world);
@@ -145,6 +146,7 @@ int SimulateWorld(World& world, float& seconds, TEnvironmentDynamics* environmen
   for (;;) {
     if (context.generation >= endTime) {
       if (!world.database().finishRun()) return 0;
+      world.setRandomStateAfterDemography(context.random.state());
       seconds = static_cast<float>(millisecondsSince(start) * 0.001);
       context.window.progress({std::string(kProgressLabel) + ": " +
                                    std::to_string(static_cast<long>(seconds)) + " sec.",

@@ -10,6 +10,7 @@ void World::replaceDatabase() {
   database_->setStorage(storage_);
   database_->setMemoryCeiling(memoryLimit_ == 0 ? UINT64_MAX : memoryLimit_);
   saved_.reset();
+  randomAfterDemography_.reset();  // the state belonged to the demography just discarded
 }
 
 void World::setDatabaseStorage(TDatabaseStorage storage) {

@@ -25,6 +25,7 @@ TSavedCell savedCell(const cell& c, const std::vector<State>* states, int popula
       (c.river ? 1 : 0) | (c.coast ? 2 : 0) | (c.emerged ? 4 : 0) | (c.isAccessible ? 8 : 0);
   for (int p = 0; p < kMaxCellPopulations; ++p) {
     record.sourceNumber[p] = c.sourceNumber[p];
+    record.overflowSourceNumber[p] = c.overflowSourceNumber[p];
     if (p < populations) {
       const State& s = states[p][static_cast<std::size_t>(c.index)];
       record.K[p] = s.K;
@@ -76,6 +77,7 @@ int World::saveDemography(const std::string& path) {
   parts.grid = header();
   parts.realBPTime = realBPTime_;
   parts.numberOfSources = numberOfSources_;
+  parts.random = randomAfterDemography_;
   try {
     if (saved_ != nullptr) {
       parts.manifest = std::string(saved_->manifest());
@@ -143,7 +145,10 @@ int World::loadSavedDemography(const std::string& path) {
     c.coast = (record.flags & 2) != 0;
     c.emerged = (record.flags & 4) != 0;
     c.isAccessible = (record.flags & 8) != 0;
-    for (int p = 0; p < kMaxCellPopulations; ++p) c.sourceNumber[p] = record.sourceNumber[p];
+    for (int p = 0; p < kMaxCellPopulations; ++p) {
+      c.sourceNumber[p] = record.sourceNumber[p];
+      c.overflowSourceNumber[p] = record.overflowSourceNumber[p];
+    }
     for (int n = 0; n < Neighbour::Count; ++n) {
       const int other = record.neighbours[n];
       c.neighbours[n] = other < 0 ? nullptr : &cells_[static_cast<std::size_t>(other)];
@@ -177,10 +182,23 @@ int World::loadSavedDemography(const std::string& path) {
           database_->get_N(c.index, p, file->endTime());
     }
   }
+  randomAfterDemography_ = file->randomState();
   saved_ = std::move(file);
   context_.log << "Saved demography '" << path << "' loaded: " << cells_.size() << " cells, "
                << populations << " population(s), generations 0 to " << saved_->endTime()
                << std::endl;
+  return 1;
+}
+
+int World::resumeRandomSequenceAfterDemography() {
+  if (!randomAfterDemography_ || !context_.random.restore(*randomAfterDemography_)) {
+    context_.log << "ERROR: {World::resumeRandomSequenceAfterDemography()} [the state of the "
+                    "random generator at the end of the demographic simulation is not known]"
+                 << std::endl;
+    return 0;
+  }
+  context_.log << "Random generator: the sequence of seed " << randomAfterDemography_->seed
+               << " goes on from the end of the demographic simulation" << std::endl;
   return 1;
 }
 

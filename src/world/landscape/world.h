@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -202,6 +203,18 @@ class World {
   // after a log line and a box that say how they differ. Throws TException when an index file
   // of the tables cannot be read.
   int checkSettingsMatchSavedDemography();
+  // The random generator's state at the end of the last demographic simulation, or of the one
+  // that made the loaded saved demography; none before. A whole run's genetic simulations start
+  // from it, so restoring it makes those over a saved demography draw what the run drew.
+  const std::optional<TRandomState>& randomStateAfterDemography() const {
+    return randomAfterDemography_;
+  }
+  void setRandomStateAfterDemography(std::optional<TRandomState> state) {
+    randomAfterDemography_ = state;
+  }
+  // Puts the run's generator in that state (saved_world.cpp): 1 after a log line naming the
+  // seed, 0 after a log line when there is no such state.
+  int resumeRandomSequenceAfterDemography();
   PopulationVector& sources() { return sources_; }
   const PopulationVector& sources() const { return sources_; }
   int numberOfSources() const { return numberOfSources_; }
@@ -246,6 +259,7 @@ class World {
   TDatabaseStorage storage_ = TDatabaseStorage::Auto;
   std::uint64_t memoryLimit_ = 0;
   std::shared_ptr<const TSavedDemography> saved_;  // the loaded saved demography, if any
+  std::optional<TRandomState> randomAfterDemography_;
   PopulationVector sources_;
   int numberOfSources_ = 0;
 
