@@ -132,8 +132,7 @@ void TCommandWorkflow::applyOverrides() {
 }
 
 void TCommandWorkflow::loadWithOverrides() {
-  settings_.load(my_string(options_.settingsFile));
-  applyOverrides();
+  settings_.load(my_string(options_.settingsFile), options_.overrides);
 }
 
 bool TCommandWorkflow::openSettings() {
@@ -182,8 +181,7 @@ bool TCommandWorkflow::buildWorld() {
   try {
     settings_.reset();
     context_.log << "Building world ..." << std::endl;
-    settings_.load(fileName);
-    applyOverrides();
+    settings_.load(fileName, options_.overrides);
     settings_.fillTables();
     const int built = world_.BuildWorld();
     showSettingsWarnings();

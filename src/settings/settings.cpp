@@ -53,7 +53,8 @@ TNumberText numberText(const my_string& text, bool integer) {
 
 }  // namespace
 
-void TSettings::load(const my_string& path) {
+void TSettings::load(const my_string& path,
+                     const std::vector<std::pair<std::string, std::string>>& overrides) {
   const std::string fileName = nativePath(path);
   std::error_code ignored;
   std::ifstream in;
@@ -71,6 +72,7 @@ void TSettings::load(const my_string& path) {
     // A last line without a line feed still counts.
     storeLine(line);
   }
+  for (const auto& [key, value] : overrides) setValue(my_string(key), my_string(value));
 
   readFlags_.clear();
   for (const auto& entry : values_) readFlags_[entry.first] = false;

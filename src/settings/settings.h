@@ -6,6 +6,7 @@
 #include <ostream>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/arrays.h"
@@ -127,9 +128,13 @@ class TSettings {
   explicit TSettings(std::ostream& log) : log_(log) {}
   virtual ~TSettings() = default;
 
-  // Reads the file into the values map and derives the switches; throws TException when the
-  // file cannot be opened or a required key is missing.
-  virtual void load(const my_string& path);
+  // Reads the file into the values map, replaces the values of `overrides` (KEY, VALUE, in
+  // order, as given on the command line) and derives the switches from the result, so that an
+  // override of a key the switches read (the number of populations, the long-distance kernel,
+  // ...) takes effect; throws TException when the file cannot be opened or a required key is
+  // missing.
+  virtual void load(const my_string& path,
+                    const std::vector<std::pair<std::string, std::string>>& overrides = {});
 
   bool hasKey(const my_string& key) const;
   // By-name readers: a missing key gives "", 0 or 0.0, or throws when required; they mark the

@@ -122,6 +122,23 @@ TEST_F(SettingsFileTest, FilesThatCannotBeOpenedOrLackTheRequiredKeys) {
             "The parameter 'ChosenDemographicModel' is not defined in the inputfile!");
 }
 
+// Values given over the file (the command's --set) count before the switches are derived: the
+// number of populations, the lattice and the long-distance kernel follow them.
+TEST_F(SettingsFileTest, OverridesTakePartInTheDerivedSwitches) {
+  const std::string path = dir_.write(
+      "base.txt", "DoublePopulationMode=0\nChosenDemographicModel=14\nLDDProportion=0.01\n"
+                  "GammaShapeParamAllCells=2\nGammaScaleParamAllCells=0.5\n");
+  settings_.load(path.c_str(), {{"LDDProportion", "0.2"}, {"AllowBairdEfficientLattice", "1"}});
+  ASSERT_TRUE(settings_.lddKernelAllCellsReady());
+  EXPECT_TRUE(settings_.efficientLattice());
+  EXPECT_EQ(settings_.textValue("LDDProportion").str(), "0.2");
+
+  settings_.load(path.c_str(), {{"DoublePopulationMode", "1"}, {"LGMVegetationFile", "lgm.asc"}});
+  EXPECT_EQ(settings_.numberOfPopulations(), 2);
+  EXPECT_TRUE(settings_.lgmVegetationPresent());
+  EXPECT_FALSE(settings_.lddKernelAllCellsReady());  // no long-distance model with two
+}
+
 // Settings files written on other systems name files with a backslash as separator.
 TEST_F(SettingsFileTest, PathWithBackslashes) {
   std::filesystem::create_directories(dir_.path("sub"));
