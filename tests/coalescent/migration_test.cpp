@@ -188,6 +188,21 @@ TEST_F(MigrationTest, TheOtherPopulationOfTheCell) {
   expectValid(*c);
 }
 
+// Immigrants recorded from a neighbour that does not exist (damaged data) make the draws fall
+// there again and again: the step gives up after a bounded number of draws.
+TEST_F(MigrationTest, ImmigrantsFromAMissingNeighbourFailTheGenealogy) {
+  buildWorld({"1 1"});
+  setSize(0, 0, 5);
+  setSize(0, 1, 5);
+  setArrivals(0, 0, FromSide::North, 5);
+  auto c = prepare({sampleAt("s", 3, 0, 0, 0)});
+  EXPECT_EQ(migrate(*c, 0, 0), 0);
+  EXPECT_CONTAINS(log.str(),
+                  "the database records immigrants from a neighbour that does not exist");
+  c->resetDemes();
+  EXPECT_EQ(c->buildTree(1), 0);
+}
+
 TEST_F(MigrationTest, MigrationAmongSourcesAtRatesZeroAndOne) {
   buildWorld({"1 1"});
   setSize(0, 0, 50);

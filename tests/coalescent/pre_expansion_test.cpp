@@ -160,6 +160,28 @@ TEST_F(PreExpansionTest, LineagesThatMovedIntoASourceWithoutMigrationJoinIt) {
   }
 }
 
+// Lineages in a cell that is no source (nobody came there): before the expansion its deme
+// reads its size at generation 0 and sends nobody away, though the sources' migrants reach it.
+TEST_F(PreExpansionTest, ADemeWithoutSourceReceivesButSendsNobody) {
+  keys["TauValue"] = "100";
+  keys["AncestralSize"] = "100";
+  keys["MaxNumGenerations"] = "60";
+  buildWorld({"1 1 1"}, 3);
+  for (int col = 0; col < 3; ++col) setSize(0, col, 50);
+  setSize(0, 1, 33, 0, 0, 0);
+  addSource("A", 0, 0, 0, 0, 0, 1.0f);
+  addSource("C", 0, 2, 0, 0, 0, 1.0f);
+  auto c =
+      prepare({sampleAt("a", 2, 0, 0, 0), sampleAt("m", 2, 0, 0, 1), sampleAt("c", 2, 0, 0, 2)});
+  const auto& steps = recordSteps();
+  (void)c->buildTree(1);
+  EXPECT_EQ(steps.sizeAt(-1, cellOf(1)), 33);
+  const auto moves = [&](int from, int to) { return checker->moves[{cellOf(from), cellOf(to)}]; };
+  EXPECT_EQ(moves(1, 0) + moves(1, 2), 0);
+  EXPECT_GT(moves(0, 1) + moves(2, 1), 0);
+  expectCleanWalk();
+}
+
 // A source of 500 on a cell of K = 100 spreads its overflow over its four neighbours. With
 // AllowSourcePopulationOverflow 0 the lineages in those cells go back to the source's cell at
 // the end of generation 1, whose deme then holds the source's 500 individuals; without the key
