@@ -216,24 +216,4 @@ TEST_F(BatchCommandTest, ResumeRunsAgainARowWhoseValuesChanged) {
   EXPECT_EQ(row("b", "row.tsv"), "name\tseed\tGrowthRate\nb\t2\t0.5\n");
 }
 
-// A row's study run again by hand with the row's seed and values gives the same outputs.
-TEST_F(BatchCommandTest, ARowRerunWithItsSeedRepeatsItsOutputs) {
-  makeStudy();
-  dir_.write("table.tsv",
-             "name\tseed\tGrowthRate\tMigrationRate\na\t21\t0.3\t0.2\nb\t22\t0.5\t0.25\n");
-  ASSERT_EQ(run("batch table.tsv study/settings.txt --jobs 2 --quiet").status, 0);
-  ASSERT_EQ(run("--quiet --seed 22 --summary-stats --set GrowthRate=0.5 --set MigrationRate=0.25 "
-                "study/settings.txt")
-                .status,
-            0);
-  EXPECT_EQ(dir_.read("study/ascii/density_g60.asc"), row("b", "ascii/density_g60.asc"));
-  EXPECT_EQ(dir_.read("study/places_output.txt"), row("b", "places_output.txt"));
-  for (const char* genetic :
-       {"GeneticsOutput/settings_short_1.arp", "GeneticsOutput/settings_short_2.arp",
-        "GeneticsOutput/settings_short_summary_stats.tsv"}) {
-    EXPECT_EQ(dir_.read(std::string("study/") + genetic), row("b", genetic)) << genetic;
-  }
-  EXPECT_NE(row("a", "ascii/density_g60.asc"), row("b", "ascii/density_g60.asc"));
-}
-
 }  // namespace
