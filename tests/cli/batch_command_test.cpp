@@ -86,6 +86,17 @@ TEST_F(BatchCommandTest, RunsEveryRowInItsOwnFolderAndLeavesTheStudyFolderAlone)
   EXPECT_NE(r.out.find("3 studies run (3 complete, 0 failed), 0 complete before"),
             std::string::npos)
       << r.out;
+
+  // A row's study run again by hand with the row's seed and values gives the same outputs.
+  ASSERT_EQ(run("--quiet --seed 12 --summary-stats --set GrowthRate=0.6 --set MigrationRate=0.3 "
+                "study/settings.txt")
+                .status,
+            0);
+  for (const char* file :
+       {"ascii/density_g60.asc", "places_output.txt", "GeneticsOutput/settings_short_1.arp",
+        "GeneticsOutput/settings_short_2.arp", "GeneticsOutput/settings_short_summary_stats.tsv"}) {
+    EXPECT_EQ(dir_.read(std::string("study/") + file), row("fast", file)) << file;
+  }
 }
 
 TEST_F(BatchCommandTest, AFailingRowIsRecordedWhileTheOthersGoOn) {
