@@ -14,13 +14,6 @@ namespace fs = std::filesystem;
 using orvantis::testing::CommandTest;
 using orvantis::testing::RunResult;
 
-TEST_F(CommandTest, VersionAndUsage) {
-  EXPECT_EQ(run("--version").out, "ORVANTIS 3.0\n");
-  for (const char* bad : {"", "--seed -1 x.txt", "--set NOEQUALS x.txt"}) {
-    EXPECT_EQ(run(bad).status, 2) << bad;
-  }
-}
-
 TEST_F(CommandTest, RunsTheExampleStudyAndWritesItsOutputs) {
   copyExampleStudy();
   const RunResult r = run("--seed 42 --set EndTime=120 --every 60 --legend study/settings.txt");

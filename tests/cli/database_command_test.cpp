@@ -149,23 +149,6 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(info.param.name);
     });
 
-TEST_F(DatabaseCommandTest, TheCompressedDatabaseGivesTheSameStudy) {
-  const RunResult plain = run(std::string("--database memory") + kStudy);
-  ASSERT_EQ(plain.status, 0) << plain.err << log();
-  EXPECT_NE(plain.out.find("Database: in memory, "), std::string::npos) << plain.out;
-  const std::string plainLog = comparableLog();
-  const auto plainOutputs = takeOutputs();
-
-  const RunResult packed = run(std::string("--database compressed") + kStudy);
-  ASSERT_EQ(packed.status, 0) << packed.err << log();
-  EXPECT_NE(packed.out.find("Database: compressed, "), std::string::npos) << packed.out;
-  EXPECT_NE(log().find("\tDemographic database: "), std::string::npos);
-  EXPECT_EQ(comparableLog(), plainLog);
-  EXPECT_EQ(takeOutputs(), plainOutputs);
-
-  EXPECT_EQ(run("--database disk study/settings.txt").status, 2);
-}
-
 // The example study's compressed database needs some 13 MB of buffers and grows past 14 MiB
 // before generation 1000: the run stops with the size check's message.
 TEST_F(DatabaseCommandTest, AMemoryLimitRefusesTheDatabaseThatOutgrowsIt) {

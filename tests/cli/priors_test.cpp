@@ -172,16 +172,6 @@ TEST(RowSeed, APermutationOfTheSeedRangePerMasterSeed) {
 
 class PriorsCommandTest : public CommandTest {};
 
-TEST_F(PriorsCommandTest, WritesTheSameTableToAFileOrStandardOutput) {
-  dir_.write("p.txt", "GrowthRate = LOG_UNIFORM 0.1 1\nEndTime = UNIFORM_DISCRETE 50 60\n");
-  const auto toOut = run("priors p.txt --n 4 --seed 9");
-  ASSERT_EQ(toOut.status, 0) << toOut.err;
-  ASSERT_EQ(run("priors p.txt --n 4 --seed 9 -o table.tsv").status, 0);
-  EXPECT_EQ(dir_.read("table.tsv"), toOut.out);
-  EXPECT_EQ(toOut.out.substr(0, 32), "name\tseed\tGrowthRate\tEndTime\nrow");
-  EXPECT_EQ(std::count(toOut.out.begin(), toOut.out.end(), '\n'), 5);
-}
-
 TEST_F(PriorsCommandTest, UsageErrorsExitWith2AndBadFilesWith1WithoutTouchingTheOutput) {
   dir_.write("p.txt", "GrowthRate = UNIFORM 0 1\n");
   dir_.write("bad.txt", "GrowthRate = UNIFORM 0 1\nGrowth = UNIFORM 0 1\n");

@@ -141,11 +141,6 @@ TEST_F(ReplicatesCommandTest, TheManifestRecordsTheRunAndReplaysOneSimulation) {
         "{\"simulation\": 5, \"stream\": \""}) {
     EXPECT_TRUE(contains(manifest, part)) << part << "\n" << manifest;
   }
-  {
-    const auto [status, err] = shell(
-        "/usr/bin/python3 -c 'import json, sys; json.load(open(sys.argv[1]))' " + manifestName);
-    EXPECT_EQ(status, 0) << "the manifest is JSON: " << err;
-  }
   // The digests are those of the files' contents, the settings file's included.
   for (const char* file : {"study/settings.txt", "study/genetics.par", "saved.demography"}) {
     const auto [status, err] = shell(std::string("sha256sum ") + file);

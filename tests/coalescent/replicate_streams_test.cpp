@@ -81,18 +81,5 @@ TEST(ReplicateStreams, StreamsAreUniformAndUnrelated) {
   EXPECT_NEAR(cross / n, 0.0, 5 * std::sqrt(1.0 / 144.0 / n));
 }
 
-TEST(ReplicateStreams, ThreadsFollowTheRequestAndTheSimulations) {
-  const struct {
-    int asked;
-    int simulations;
-    int expected;
-  } cases[] = {{1, 10, 1}, {2, 10, 2}, {8, 3, 3}, {1024, 5000, 1024}, {4, 0, 1}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(replicateThreads(c.asked, c.simulations), c.expected)
-        << c.asked << " threads, " << c.simulations << " simulations";
-  }
-  EXPECT_GE(replicateThreads(0, 1000), 1) << "0: one per core";
-}
-
 }  // namespace
 }  // namespace orvantis

@@ -144,27 +144,5 @@ TEST_F(SampleFileTest, NamesEdgesAndShortFiles) {
   EXPECT_CONTAINS(log.str(), "[a serial samples is out of World coordinates!]");
 }
 
-TEST_F(SampleFileTest, ImmigrantsFileOfEachAcceptedDeme) {
-  setting("ImmigDistrFile", "1");
-  StateDB& db = world->database();
-  db.generationRow(3).setArrival(cellIndex(0, 2), 0, FromSide::West, 4);
-  db.generationRow(3).setArrival(cellIndex(0, 2), 0, FromSide::South, 1);
-  writeSamples({sampleAt("x", 2, 0, 0, 2)});
-  auto collection = std::make_unique<TDemeCollection>(*world, log, window, context.random);
-  collection->setOutputBaseName(dir.path("out"));
-  ASSERT_EQ(collection->createDemesFromWorld(), 1);
-  ASSERT_EQ(collection->readSampleFile(), 1) << log.str();
-  const std::string name = "out_Immigrants_" + std::to_string(cellIndex(0, 2)) + "_P1.nm";
-  EXPECT_EQ(dir.read(name),
-            "Generation Immigrants\n1 0\n2 0\n3 5\n4 0\n5 0\n6 0\n7 0\n8 0\n9 0\n10 0\n");
-}
-
-TEST_F(SampleFileTest, UnreadableFileRefusesTheSimulations) {
-  TDemeCollection collection(*world, log, window, context.random);
-  ASSERT_EQ(collection.createDemesFromWorld(), 1);
-  EXPECT_EQ(collection.readSampleFile(), 0);  // samples.sam was never written
-  EXPECT_EQ(log.str().substr(log.str().size() - 33), "\nthe .sam file has not been read\n");
-}
-
 }  // namespace
 }  // namespace orvantis

@@ -78,17 +78,6 @@ TEST(CountMapTest, TheLargestCountIsYellowInCoalescenceMapsAndGreenInMrcaMaps) {
   EXPECT_EQ(mrca.pixel(5, 3), (TRgbColour{0, 125, 0}));
 }
 
-TEST(CountMapTest, OnePixelModeDrawsEachCellAsOnePixelInAPictureOfTheBlockSize) {
-  const TCellGrid grid = smallGrid();
-  const TRgbImage image = drawCountMap(grid, {0, 0, 4, 0, 0}, kCoalescenceScale, {4, true});
-  ASSERT_EQ(image.width(), 12);
-  ASSERT_EQ(image.height(), 8);
-  EXPECT_EQ(image.pixel(0, 0), kWhite);
-  EXPECT_EQ(image.pixel(1, 0), kWaterBlue);
-  EXPECT_EQ(image.pixel(0, 1), kYellowMaximum);
-  EXPECT_EQ(image.pixel(5, 5), kWhite);  // beyond rows x columns pixels: blank
-}
-
 TEST(MrcaTest, OnlyRecordedEntriesAreCounted) {
   std::ostringstream log;
   TMrcaLocations mrca;
@@ -172,28 +161,6 @@ TEST_F(CoalescenceMapFilesTest, TheFourBitmapsUnderTheBaseName) {
   ASSERT_TRUE(coalTree.ok);
   EXPECT_EQ(coalTree.at(7, 7), kRed);  // the root's cell, row 1 column 1
   EXPECT_EQ(coalTree.at(5, 9), kYellowMaximum);
-}
-
-TEST_F(CoalescenceMapFilesTest, FailuresAreLoggedAndTheTreeMapAsksTheUser) {
-  const std::string base = dir.path("missing/run_pop");
-  TTree tree{log};
-  makeTips(tree, {{0, 0, 0}, {1, 0, 0}}, 1, 10);
-  coalesce(tree, 0, 1, 2, 3, 9);
-  EXPECT_EQ(writeTotalCoalescenceMap(base, grid, std::vector<int>(5, 0), log), 0);
-  EXPECT_EQ(
-      writeCoalescenceTreeMap(base, 3, tree, grid, std::vector<int>(5, 0), {4, false}, window, log),
-      0);
-  ASSERT_EQ(window.boxes.size(), 1u);
-  EXPECT_EQ(window.boxes[0].text, "Could not open file GeneticOutput/CoalTree_3.bmp");
-  // A picture too large to make.
-  TCellGrid huge;
-  huge.rows = 1;
-  huge.cols = 20000;
-  huge.cellAt.assign(20000, -1);
-  EXPECT_EQ(writeGenealogyCoalescenceMap(dir.path("x"), 1, 1, huge, {}, log), 0);
-  EXPECT_EQ(
-      log.str(),
-      "Could not load or alter coalescent bitmap\nCould not load or alter coalescent bitmap\n");
 }
 
 }  // namespace

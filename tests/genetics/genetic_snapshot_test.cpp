@@ -137,14 +137,6 @@ TEST_F(SnapshotFilesTest, DueGenerationsAreLoggedDrawnAndSavedUnderBmp) {
   EXPECT_TRUE(window.boxes.empty());
 }
 
-TEST_F(SnapshotFilesTest, AFolderThatCannotBeMadeIsShownAndTheFailureLogged) {
-  request.root = dir.write("plain_file", "");
-  EXPECT_EQ(snapshots.writeGeneticBitmap(10, map, {}, request, log, window), 0);
-  ASSERT_EQ(window.boxes.size(), 1u);
-  EXPECT_EQ(window.boxes[0].text, "Cannot create bmp directory");
-  EXPECT_EQ(log.str(), "TIME: 10 Pop 0\nCould not load or save the bitmap to file\n");
-}
-
 class SampleColoursTest : public testing::SampledWorldTest {};
 
 TEST_F(SampleColoursTest, SecondPopulationMagentaFirstPopulationRedOrYellow) {

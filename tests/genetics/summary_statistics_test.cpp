@@ -190,14 +190,6 @@ TEST(SummaryStatistics, TajimaDOfTenGenes) {
   EXPECT_TRUE(std::isnan(tajimaD(10, 0, 0.0)));
 }
 
-TEST(SummaryStatistics, InconsistentDataAreNamed) {
-  TGeneticDataSet data = dnaData();
-  data.samples[1].states.pop_back();
-  std::string problem;
-  EXPECT_FALSE(data.consistent(&problem));
-  EXPECT_EQ(problem, "sample 'P2' holds 8 states for 3 genes and 3 loci");
-}
-
 // Random rows over few states, so many genes share haplotypes: the identifiers group the genes
 // exactly as a comparison of whole rows does.
 TEST(Haplotypes, IdentifiersGroupEqualRowsOnly) {

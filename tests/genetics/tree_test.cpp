@@ -48,23 +48,6 @@ TEST_F(TreeTest, NodesAreNumberedInRankOrderAndTheCounterNeverGoesNegative) {
   EXPECT_EQ(tree.nodeAt(0), kNoNode);
 }
 
-TEST_F(TreeTest, ANewGenealogyReusesTheNodesOfTheLastOne) {
-  threeTipGenealogy(1);
-  const int* history = tree.node(3).locCell.data();
-  tree.node(0).pop = 1;  // moved to the other population during the genealogy
-  tree.resetToTips(10);
-  EXPECT_EQ(tree.numNodes(), 3);
-  EXPECT_EQ(tree.node(0).ancestor, kNoNode);
-  EXPECT_EQ(tree.node(0).pop, 0);
-  EXPECT_EQ(tree.node(1).locCell, (std::vector<int>{5}));  // the old steps are gone
-  const TNodeRef again = tree.createNode();
-  EXPECT_EQ(again, 3);
-  EXPECT_EQ(tree.node(again).nodeNo, 4);
-  EXPECT_EQ(tree.create_LocationVector(again), 1);
-  EXPECT_EQ(tree.node(again).locCell.data(), history);  // no new allocation
-  EXPECT_EQ(tree.node(again).leftDesc, kNoNode);
-}
-
 TEST_F(TreeTest, GenealogyFileWithAndWithoutPopulationColumn) {
   testing::ScratchDir dir;
   const std::string base = dir.path("run");
@@ -136,25 +119,6 @@ TEST_F(TreeTest, VerifyFindsBrokenLinksAndMaterial) {
   tree.lineagesLeft.assign(2, 2);  // one lineage (the root) carries each locus
   EXPECT_FALSE(tree.verify(&problem));
   EXPECT_CONTAINS(problem, "lineagesLeft 2 but 1");
-}
-
-TEST(Node, LocationsAndLineageReset) {
-  std::ostringstream log;
-  TNode node;
-  node.reset(3);
-  node.nodeNo = 7;
-  EXPECT_EQ(node.Store_Node_Migration(1, 2, 0, log), 0);
-  EXPECT_EQ(log.str(),
-            "TNode::Store_Node_Migration: Impossible to add migration into the DB :7 at "
-            "time 2\n");
-  ASSERT_EQ(node.create_LocationVector(false, log), 1);
-  EXPECT_GE(node.locCell.capacity(), 100u);
-  EXPECT_EQ(node.Store_Node_Migration(1, 2, 1, log), 1);
-  EXPECT_TRUE(node.locPop.empty());  // one population: no population column
-  node.inTree = {0, 1, 0};
-  node.resetLineage(3, log);
-  EXPECT_EQ(node.inTree, (std::vector<char>{1, 1, 1}));
-  EXPECT_EQ(node.locCell.size(), 1u);  // the history is not a per-lineage reset
 }
 
 }  // namespace
