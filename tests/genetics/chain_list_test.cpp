@@ -73,5 +73,17 @@ TEST(ChainList, ReplacePairPutsTheParentAtTheLowerRank) {
   }
 }
 
+TEST(ChainList, ReplacePairBeyondTheCountFailsWithoutWaiting) {
+  for (const auto& [i, j] : {std::pair{1, 3}, std::pair{5, 0}, std::pair{1, 1}, std::pair{-1, 0}}) {
+    TISimpleChain<TNode> chain = chainOf({10, 11, 12});
+    std::ostringstream log;
+    TNodeRef first = 0, second = 0;
+    EXPECT_FALSE(chain.replacePair(i, j, 99, first, second, log));
+    EXPECT_EQ(contents(chain), (std::vector<TNodeRef>{10, 11, 12}));
+    EXPECT_EQ(first, kNoNode);
+    EXPECT_CONTAINS(log.str(), "rank higher than the size of the chain list");
+  }
+}
+
 }  // namespace
 }  // namespace orvantis

@@ -179,6 +179,15 @@ TEST_F(MutationTest, RecombiningGenealogyMutatesEachLocusOnItsOwnTree) {
   EXPECT_DOUBLE_EQ(collection->mutation().treeLength(), 0.25 * (18 + 19));
 }
 
+TEST_F(MutationTest, ALocusWithoutRootIsSkippedWithALogLine) {
+  startRun({sampleAt("s1", 2, 0, 0, 0)}, chromosome({"RFLP 2 0 0.1"}));
+  coalesce(0, 1, 4);
+  tree().roots[1] = kNoNode;
+  (void)mutateChromosome(*collection, 2, false);
+  EXPECT_PRED_FORMAT2(testing::textContains, log.str(),
+                      "ERROR: {mutateChromosome()} [1 of the 2 loci have no root");
+}
+
 TEST_F(MutationTest, GammaShapeZeroChangesNothingAndAPositiveShapeWeightsTheDnaLoci) {
   fourTips({"DNA 30 0 0.05 0.25 0.25 0.25 0.25 1 1 1 1 1 1", "MICROSAT 5 0 0.05 0 0"});
   seed(9);
