@@ -125,9 +125,10 @@ TEST_F(SettingsFileTest, FilesThatCannotBeOpenedOrLackTheRequiredKeys) {
 // Values given over the file (the command's --set) count before the switches are derived: the
 // number of populations, the lattice and the long-distance kernel follow them.
 TEST_F(SettingsFileTest, OverridesTakePartInTheDerivedSwitches) {
-  const std::string path = dir_.write(
-      "base.txt", "DoublePopulationMode=0\nChosenDemographicModel=14\nLDDProportion=0.01\n"
-                  "GammaShapeParamAllCells=2\nGammaScaleParamAllCells=0.5\n");
+  const std::string path =
+      dir_.write("base.txt",
+                 "DoublePopulationMode=0\nChosenDemographicModel=14\nLDDProportion=0.01\n"
+                 "GammaShapeParamAllCells=2\nGammaScaleParamAllCells=0.5\n");
   settings_.load(path.c_str(), {{"LDDProportion", "0.2"}, {"AllowBairdEfficientLattice", "1"}});
   ASSERT_TRUE(settings_.lddKernelAllCellsReady());
   EXPECT_TRUE(settings_.efficientLattice());
