@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "coalescent/deme_collection.h"
+#include "example_study.h"
 #include "foundation/run_context.h"
 #include "foundation/window_services.h"
 #include "world/demography/simulate_world.h"
@@ -67,41 +68,14 @@ constexpr int kSamples = 10;
 constexpr int kGenesPerSample = 20;
 
 // The example study's world with its demography, and the files of its genetic run.
-struct Study {
-  std::ostringstream log;
+struct Study : TExampleStudy {
   std::ostream quiet{nullptr};  // the walks' log lines are not kept
-  TSilentWindow window;
-  std::ostringstream randomOutput;
-  TRunContext context{log, window};
-  std::unique_ptr<World> world;
-  std::filesystem::path dir;
   std::string sampleFile;
   bool ready = false;
 
-  Study() {
-    context.random.setOutput(randomOutput);
-    context.random.setFixedSeed(12345);
-    const std::filesystem::path example =
-        std::filesystem::path(ORVANTIS_SOURCE_DIR) / "examples" / "expansion";
-    std::error_code error;
-    std::filesystem::current_path(example, error);
-    if (error) {
-      std::cerr << "cannot enter " << example << ": " << error.message() << "\n";
-      return;
-    }
-    world = std::make_unique<World>(context);
+  Study() : TExampleStudy("orvantis_bench_coalescent_") {
+    if (!simulated()) return;
     TExtendedSettings& settings = world->settings();
-    settings.reset();
-    settings.load("settings.txt");
-    settings.fillTables();
-    float seconds = 0;
-    if (world->BuildWorld() != 1 || SimulateWorld(*world, seconds) != 1) {
-      std::cerr << "the example study failed:\n" << log.str() << "\n";
-      return;
-    }
-    dir = std::filesystem::temp_directory_path() /
-          ("orvantis_bench_coalescent_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
     // Ten samples of 20 genes, spread over the cells holding at least 40 individuals at the end.
     const StateDB& db = world->database();
     const TGridHeader& grid = world->header();
@@ -127,9 +101,6 @@ struct Study {
     settings.setValue("MaxNumGenerations", 1000000);
     settings.fillTables();
     ready = true;
-  }
-  ~Study() {
-    if (!dir.empty()) std::filesystem::remove_all(dir);
   }
 
   // A collection with the samples read and the tips made, for a chromosome of `loci` loci at

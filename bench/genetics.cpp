@@ -35,6 +35,7 @@
 
 #include "coalescent/deme_collection.h"
 #include "coalescent/driver_series.h"
+#include "example_study.h"
 #include "foundation/run_context.h"
 #include "foundation/window_services.h"
 #include "genetics/locus_data.h"
@@ -51,49 +52,19 @@ namespace {
 // Enough simulations for any number of iterations the benchmarks run.
 constexpr int kSeriesLength = 100000;
 
-struct Study {
-  std::ostringstream log;
-  TSilentWindow window;
-  std::ostringstream randomOutput;
-  TRunContext context{log, window};
-  std::unique_ptr<World> world;
-  std::filesystem::path dir;
+struct Study : TExampleStudy {
   bool ready = false;
 
-  Study() {
-    context.random.setOutput(randomOutput);
-    context.random.setFixedSeed(12345);
-    const std::filesystem::path example =
-        std::filesystem::path(ORVANTIS_SOURCE_DIR) / "examples" / "expansion";
-    std::error_code error;
-    std::filesystem::current_path(example, error);
-    if (error) {
-      std::cerr << "cannot enter " << example << ": " << error.message() << "\n";
-      return;
-    }
-    world = std::make_unique<World>(context);
+  Study() : TExampleStudy("orvantis_bench_genetics_") {
+    if (!simulated()) return;
     TExtendedSettings& settings = world->settings();
-    settings.reset();
-    settings.load("settings.txt");
-    settings.fillTables();
-    float seconds = 0;
-    if (world->BuildWorld() != 1 || SimulateWorld(*world, seconds) != 1) {
-      std::cerr << "the example study failed:\n" << log.str() << "\n";
-      return;
-    }
     // The study's samples, copied so that the outputs land in a scratch directory next to them.
-    dir = std::filesystem::temp_directory_path() /
-          ("orvantis_bench_genetics_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
     std::filesystem::copy_file(example / "samples.sam", dir / "samples.sam");
     settings.setValue("SampleFile", (dir / "samples.sam").string().c_str());
     settings.setValue("GeneticFile", (example / "genetics.par").string().c_str());
     settings.setValue("NumGeneticSimulations", kSeriesLength);
     settings.fillTables();
     ready = true;
-  }
-  ~Study() {
-    if (!dir.empty()) std::filesystem::remove_all(dir);
   }
 
   void setOutputs(bool nexus, bool genealogies) {

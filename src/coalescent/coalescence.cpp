@@ -38,16 +38,21 @@ int TDeme::coalesce(int E, int d) {
                           : coalesce_lineages(E, d, genealogy);
 }
 
+bool TDeme::canCoalesce() {
+  if (numLineages < 2) return false;
+  if (size == 0) {
+    collection_->log() << "TDeme::coalesce_curNumLineages() : deme size of population "
+                       << demeNumber << " is zero !\n";
+    return false;
+  }
+  return true;
+}
+
 int TDeme::coalesce_lineages(int E, int d, TTree& genealogy) {
   (void)genealogy;
   TDemeCollection& c = *collection_;
+  if (!canCoalesce()) return 0;
   const int n = numLineages;
-  if (n < 2) return 0;
-  if (size == 0) {
-    c.log() << "TDeme::coalesce_curNumLineages() : deme size of population " << demeNumber
-            << " is zero !\n";
-    return 0;
-  }
   const float P = inverseSize * 0.5f * static_cast<float>(n) * static_cast<float>(n - 1);
   if (P == 0.0f) return 0;
   if (c.ran3() > P) return 0;
@@ -76,13 +81,8 @@ int TDeme::coalescePair(int a, int b, int E, int d) {
 int TDeme::coalesce_curNumLineages(int E, int d, TTree& genealogy) {
   (void)genealogy;
   TDemeCollection& c = *collection_;
+  if (!canCoalesce()) return 0;
   const int n = numLineages;
-  if (n < 2) return 0;
-  if (size == 0) {
-    c.log() << "TDeme::coalesce_curNumLineages() : deme size of population " << demeNumber
-            << " is zero !\n";
-    return 0;
-  }
   DescNodeVect& pairs = c.descScratch_;
   pairs.clear();
   for (int j = 0; j < n; ++j) {

@@ -129,6 +129,9 @@ class TDeme {
   [[nodiscard]] int Move_Genes_If_NextSize_Equal_Zero(int p);
   // Replaces the lineages at positions a and b of the active list by their new parent.
   int coalescePair(int a, int b, int E, int d);
+  // Whether two or more lineages can coalesce in this deme this generation; a deme of size 0
+  // cannot, and says so in the log.
+  bool canCoalesce();
 
   TDemeCollection* collection_;
 };
