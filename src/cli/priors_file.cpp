@@ -7,6 +7,8 @@
 #include <set>
 #include <sstream>
 
+#include "foundation/random.h"
+
 namespace orvantis {
 
 namespace {
@@ -127,9 +129,11 @@ std::string impossibleParameters(const TDistributionSettings& d) {
       return {};
     case T::kGamma:
       if (!(p(0) > 0)) return "the shape must be positive";
+      if (p(0) > kLargestGammaShape) return "the shape must not exceed 2147483647";
       return {};
     case T::kGamma2P:
       if (!(p(0) > 0) || !(p(1) > 0)) return "the shape and the rate must be positive";
+      if (p(0) > kLargestGammaShape) return "the shape must not exceed 2147483647";
       return {};
     default:
       return "unknown distribution";

@@ -412,6 +412,8 @@ double TRandom::igamma_dev(int k, int& idum, std::ostream& errors) {
 double TRandom::gamma_dev(double a, int& idum, std::ostream& errors) {
   // !(a > 0) rather than a <= 0, so that a NaN shape fails the same way.
   if (!(a > 0.0)) terminate_process(errors, "\ngamma_dev: parameter must be positive\n", 1);
+  // Beyond this the integer part would overflow igamma_dev's int.
+  if (a > kLargestGammaShape) terminate_process(errors, "\ngamma_dev: parameter too large\n", 1);
   const int k = static_cast<int>(std::floor(a));
   const double f = a - k;
   double y = 0.0;

@@ -47,6 +47,10 @@ struct TRandomState {
 // Ends the process where a draw cannot go on: writes the message to the
 // stream, flushes it, and calls std::exit(status). Every termination of the generator goes through
 // here, so tests can check it with death tests.
+// The largest shape gamma_dev draws: the integer part goes to igamma_dev as an int. The readers
+// of shapes refuse larger ones with their own message before a draw is made.
+inline constexpr double kLargestGammaShape = 2147483647.0;
+
 [[noreturn]] void terminate_process(std::ostream& stream, const char* message, int status);
 
 // lnΓ(x) with the six-term Lanczos series of Numerical Recipes (gammln).
@@ -104,7 +108,8 @@ class TRandom {
   float binomial_dev(float p, int n);
   double binomial_dev(double p, int n, int& idum);
   // Gamma deviate of shape a > 0: igamma_dev of the integer part plus an Ahrens-Dieter GS
-  // draw for the fraction. Failures are written to the log and end the process with status 1.
+  // draw for the fraction. Failures are written to the log and end the process with status 1;
+  // a shape above kLargestGammaShape is one (its integer part would not fit igamma_dev's int).
   double gamma_dev(double a);
   // Gamma deviate of integer shape k >= 1.
   double igamma_dev(int k);

@@ -30,9 +30,10 @@ int readMutationRateHeterogeneity(TSettings& settings, std::ostream& log, double
   double count = 0.0;
   if (settings.hasKey(kGammaShapeKey)) {
     const std::string text = settings.textValue(kGammaShapeKey).str();
-    if (!parseNumber(text, shape) || shape < 0.0) {
+    if (!parseNumber(text, shape) || shape < 0.0 || shape > kLargestGammaShape) {
       log << " ERROR: {readMutationRateHeterogeneity()} [the setting " << kGammaShapeKey << " ("
-          << text << ") must be a number of at least 0]" << std::endl;
+          << text << ") must be a number from 0 to " << static_cast<long long>(kLargestGammaShape)
+          << "]" << std::endl;
       return 0;
     }
   }

@@ -85,6 +85,8 @@ TEST(PriorsFile, BadLinesAreNamedByFileAndLine) {
        "p.txt, line 1: NORMAL_TRUNC: the mean must be positive (draws are repeated until one is "
        "> 0)"},
       {"GrowthRate = GAMMA 0", "p.txt, line 1: GAMMA: the shape must be positive"},
+      {"GrowthRate = GAMMA_2P 3e26 1",
+       "p.txt, line 1: GAMMA_2P: the shape must not exceed 2147483647"},
       {"GrowthRate = GAMMA_2P 2 0",
        "p.txt, line 1: GAMMA_2P: the shape and the rate must be "
        "positive"},

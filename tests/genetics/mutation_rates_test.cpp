@@ -33,7 +33,7 @@ TEST(MutationRateSettingsTest, AbsentKeysMeanNoHeterogeneityAndBadValuesAreRefus
   };
   for (const Case c :
        {Case{kGammaShapeKey, "-0.5"}, Case{kGammaShapeKey, "abc"}, Case{kGammaShapeKey, "0.5x"},
-        Case{kGammaShapeKey, "inf"}, Case{kGammaCategoriesKey, "2.5"},
+        Case{kGammaShapeKey, "inf"}, Case{kGammaShapeKey, "3e9"}, Case{kGammaCategoriesKey, "2.5"},
         Case{kGammaCategoriesKey, "-1"}, Case{kGammaCategoriesKey, "1001"}}) {
     TSettings bad(log);
     bad.setValue(c.key, c.value);
@@ -74,6 +74,11 @@ TEST(GammaRatesTest, RelativeRatesAreSortedWithMeanOne) {
     EXPECT_NEAR(sum, 12.0, 1e-9) << "K = " << c.categories;
     EXPECT_LE(distinct.size(), c.maxDistinct);
     EXPECT_GT(distinct.size(), 1u);
+  }
+  // The largest accepted shape still draws (all rates close to 1) in every mode.
+  for (const int categories : {0, 1, 4}) {
+    ASSERT_EQ(rates.build(12, kLargestGammaShape, categories, random, log), 1);
+    for (int k = 0; k < 12; ++k) EXPECT_NEAR(rates.rate(k), 1.0, 1e-3) << "K = " << categories;
   }
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "foundation/exception.h"
+#include "foundation/random.h"
 #include "world/demography/baird_rates.h"
 #include "world/demography/model.h"
 
@@ -96,6 +97,12 @@ TLddParameters lddParameters(const TExtendedSettings& settings, int modelId) {
         my_string("The kernel of the long-distance dispersal needs positive values of "
                   "GammaShapeParamAllCells and GammaScaleParamAllCells (they are " +
                   number(shape) + " and " + number(rate) + ")."));
+  }
+  if (shape > kLargestGammaShape) {
+    throw TException(
+        my_string("GammaShapeParamAllCells, the shape of the jump kernel, must not "
+                  "exceed 2147483647 (it is " +
+                  number(shape) + ")."));
   }
 
   ldd.proportion = settings.realParameter(RealParam::LDDProportion, true);

@@ -74,6 +74,10 @@ TEST_F(DemographicParametersTest, LongDistanceValuesThatCannotRunAreRefused) {
   EXPECT_EQ(refusal(kLdd + "LDD_max_treshold=-1\n"),
             "LDD_max_treshold is the largest jump in cells and must not be negative (it is -1).");
   EXPECT_CONTAINS(refusal(kLdd + "LDDProportion=1.5\n"), "must lie between 0 and 1 (it is 1.5)");
+  // A shape whose integer part does not fit the gamma draw's int.
+  EXPECT_CONTAINS(refusal(kLdd + "GammaShapeParamAllCells=3.33333e+26\n"),
+                  "GammaShapeParamAllCells, the shape of the jump kernel, must not exceed "
+                  "2147483647");
   EXPECT_EQ(refusal(kLdd + "DoublePopulationMode=1\n"),
             "The long-distance dispersal of demographic model 14 simulates one population: "
             "DoublePopulationMode must be 0.");
