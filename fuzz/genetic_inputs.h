@@ -39,4 +39,25 @@ inline bool numbersBelow(std::string_view text, long bound) {
   return true;
 }
 
+// Whether the numbers written in the text add up to less than `bound`. A recombining DNA block
+// costs time and memory in proportion to the square of its loci, and blocks and chromosomes add
+// up: one number's bound lets a file ask for a run of minutes under the sanitizers.
+inline bool numbersAddUpBelow(std::string_view text, long bound) {
+  long total = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    if (!std::isdigit(static_cast<unsigned char>(text[i]))) {
+      ++i;
+      continue;
+    }
+    long value = 0;
+    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) {
+      value = value * 10 + (text[i] - '0');
+      if (total + value >= bound) return false;
+      ++i;
+    }
+    total += value;
+  }
+  return true;
+}
+
 }  // namespace orvantis::fuzz

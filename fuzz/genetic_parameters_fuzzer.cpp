@@ -10,7 +10,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view parameters(reinterpret_cast<const char*>(data), size);
-  if (!orvantis::fuzz::numbersBelow(parameters, 2000)) return 0;
+  if (!orvantis::fuzz::numbersAddUpBelow(parameters, 400)) return 0;
   const orvantis::fuzz::TTinyStudy& study = orvantis::fuzz::TTinyStudy::instance();
   constexpr const char* kParameters = "fuzz_genetics.par";
   study.write(kParameters, parameters);
