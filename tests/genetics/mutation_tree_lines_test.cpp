@@ -48,7 +48,8 @@ TEST_F(MutationTreeLinesTest, EveryLocusLineCarriesItsOwnMutations) {
                  " 0.05 0.25 0.25 0.25 0.25 1 1 1 1 1 1\nSNP 1 0 0.2\n");
     if (recombining) {
       const auto halves = recombine(0, 0, 5);
-      coalesce(coalesce(halves.first, 1, 20), coalesce(halves.second, 2, 30), 60);
+      const TNodeRef a = coalesce(halves.first, 1, 20);
+      coalesce(a, coalesce(halves.second, 2, 30), 60);
     } else {
       coalesce(coalesce(0, 1, 20), 2, 50);
     }
