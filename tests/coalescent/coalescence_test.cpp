@@ -75,7 +75,8 @@ TEST_F(CoalescenceTest, ADemeOfSizeZeroNeitherCoalescesNorRecombines) {
   EXPECT_EQ(deme.numLineages, 3);
 }
 
-// Ten loci at 0.01 per interval: R = 0.09; the breakpoint of u = 0.5 is locus 4.
+// Ten loci at 0.01 per interval: R = 0.09 and the breakpoint of u = 0.5 is locus 4; a lineage
+// with material at loci 2 and 7 only, split at 4, leaves one locus to each half.
 TEST_F(CoalescenceTest, ARecombinationSplitsTheLociAtTheBreakpoint) {
   parametersText = kTenLoci;
   openDeme(100, 2, 10);
@@ -91,30 +92,19 @@ TEST_F(CoalescenceTest, ARecombinationSplitsTheLociAtTheBreakpoint) {
   TNodeRef left = kNoNode;
   TNodeRef right = kNoNode;
   ASSERT_EQ(splitLineage(tree, 0, 4, 3, left, right), 1);
-  const TNode& L = tree.node(left);
-  const TNode& Q = tree.node(right);
-  EXPECT_EQ(L.inTree, (std::vector<char>{1, 1, 1, 1, 1, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(Q.inTree, (std::vector<char>{0, 0, 0, 0, 0, 1, 1, 1, 1, 1}));
-  EXPECT_EQ(Q.firstLocus, 5);
-  EXPECT_EQ(L.time, 3);
+  EXPECT_EQ(tree.node(left).inTree, (std::vector<char>{1, 1, 1, 1, 1, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(tree.node(right).inTree, (std::vector<char>{0, 0, 0, 0, 0, 1, 1, 1, 1, 1}));
+  EXPECT_EQ(tree.node(right).firstLocus, 5);
+  EXPECT_EQ(tree.node(left).time, 3);
   EXPECT_EQ(tree.node(0).recAncestorLeft, left);
   EXPECT_EQ(tree.node(0).recAncestorRight, right);
-}
 
-// Material at loci 2 and 7 only, split at 4: each half carries one locus.
-TEST_F(CoalescenceTest, AHalfCarriesOnlyTheLociWithMaterial) {
-  parametersText = kTenLoci;
-  openDeme(100, 2, 10);
-  TTree& tree = collection->tree();
   TNode& x = tree.node(1);
   x.inTree.assign(10, 0);
   x.inTree[2] = x.inTree[7] = 1;
   x.firstLocus = 2;
   x.lastLocus = 7;
-  const TRecRateArray rates(10, 0.01);
   EXPECT_NEAR(lineageRecombinationRate(x, rates), 0.05, 1e-12);
-  TNodeRef left = kNoNode;
-  TNodeRef right = kNoNode;
   ASSERT_EQ(splitLineage(tree, 1, 4, 1, left, right), 1);
   EXPECT_EQ(tree.node(left).firstLocus, 2);
   EXPECT_EQ(tree.node(right).lastLocus, 7);

@@ -122,12 +122,20 @@ TEST_F(SmallRunTest, TwoChromosomesWriteNoFinalResults) {
 }
 
 TEST_F(SmallRunTest, ChecksBeforeTheFirstSimulation) {
-  // A source starting at generation 10.
   twoCellWorld();
   writeSamples({sampleAt("a", 2, 0, 0, 0)});
   writeParameters("1\n#chromosome 1\n1\nRFLP 3 0 0.01\n");
+  // Sizes written by hand but no run finished: the database holds no demography yet.
+  collection = std::make_unique<TDemeCollection>(*world, log, window, context.random);
+  TGeneticRunReport report = SimulateGeneticData(*world, TGeneticRunInputs(), *collection);
+  EXPECT_EQ(report.status, TGeneticRunStatus::NotRun);
+  EXPECT_PRED_FORMAT2(textContains, log.str(), "[no stored demography: build the world and run ");
+  ASSERT_EQ(window.boxes.size(), 1u);
+  EXPECT_EQ(window.boxes[0].caption, "ERROR: genetic simulation");
+
+  // A source starting at generation 10.
   world->sources()[0].expansionTime = 10;
-  TGeneticRunReport report = simulate();
+  report = simulate();
   EXPECT_EQ(report.result, 0);
   EXPECT_EQ(report.status, TGeneticRunStatus::NotRun);
   EXPECT_PRED_FORMAT2(textContains, log.str(),
@@ -148,20 +156,8 @@ TEST_F(SmallRunTest, ChecksBeforeTheFirstSimulation) {
   report = simulate();
   EXPECT_EQ(report.status, TGeneticRunStatus::NotRun);
   EXPECT_EQ(report.problem, "NumGeneticSimulations must be at least 1");
-}
 
-TEST_F(SmallRunTest, RefusedWithoutAStoredDemographyOrASourceInTheSecondPopulation) {
-  twoCellWorld();
-  writeSamples({sampleAt("a", 2, 0, 0, 0)});
-  writeParameters("1\n#chromosome 1\n1\nRFLP 3 0 0.01\n");
-  // Sizes written by hand but no run finished: the database holds no demography yet.
-  collection = std::make_unique<TDemeCollection>(*world, log, window, context.random);
-  TGeneticRunReport report = SimulateGeneticData(*world, TGeneticRunInputs(), *collection);
-  EXPECT_EQ(report.status, TGeneticRunStatus::NotRun);
-  EXPECT_PRED_FORMAT2(textContains, log.str(), "[no stored demography: build the world and run ");
-  ASSERT_EQ(window.boxes.size(), 1u);
-  EXPECT_EQ(window.boxes[0].caption, "ERROR: genetic simulation");
-
+  // No source in the first population.
   buildWorld({"1 1"}, 5, 2);
   addSource("First", 0, 0);
   report = simulate();

@@ -94,22 +94,15 @@ TEST_F(SampleFileTest, PopulationOutsideTheRunStopsWithTheSamplesBefore) {
   }
 }
 
-TEST_F(SampleFileTest, DensityTestAcceptsACellHoldingExactlyTheSampleSize) {
-  setSize(0, 0, 5, 0, 7, 7);
-  writeSamples({sampleAt("exact", 5, 0, 0, 0, "7"), sampleAt("over", 6, 0, 0, 0, "7")});
-  auto collection = readCollection();
-  EXPECT_EQ(collection->sampleList().size(), 1u);
-  EXPECT_CONTAINS(log.str(),
-                  " WARNING:  [the population 'over' has not been colonised or it's "
-                  "density (5) is smaller than the sample size (6)!]\n");
-}
-
+// Samples on water or beyond the density ask one question for the whole file; a cell holding
+// exactly the sample size is accepted.
 TEST_F(SampleFileTest, OneQuestionPerReadingAndCancelRefusesTheSamples) {
-  const std::vector<std::string> lines = {sampleAt("wet", 2, 0, 1, 1), sampleAt("big", 50, 0, 0, 0),
-                                          sampleAt("fine", 2, 0, 0, 3)};
-  writeSamples(lines);
+  setSize(0, 0, 5, 0, 7, 7);
+  writeSamples({sampleAt("wet", 2, 0, 1, 1), sampleAt("big", 50, 0, 0, 0),
+                sampleAt("fine", 2, 0, 0, 3), sampleAt("exact", 5, 0, 0, 0, "7"),
+                sampleAt("over", 6, 0, 0, 0, "7")});
   auto collection = readCollection();
-  EXPECT_EQ(collection->sampleList().size(), 1u);
+  EXPECT_EQ(collection->sampleList().size(), 2u);
   ASSERT_EQ(window.questions.size(), 1u);
   EXPECT_EQ(window.questions[0].text,
             "One or more samples can not be used, see Friction.log for more details. Do you want "
@@ -117,6 +110,9 @@ TEST_F(SampleFileTest, OneQuestionPerReadingAndCancelRefusesTheSamples) {
   EXPECT_EQ(window.questions[0].caption,
             "WARNING: Cell(s) not colonised or it's density is smaller than the sample size");
   EXPECT_CONTAINS(log.str(), " WARNING: [the population 'wet' is on the water!]\n");
+  EXPECT_CONTAINS(log.str(),
+                  " WARNING:  [the population 'over' has not been colonised or it's "
+                  "density (5) is smaller than the sample size (6)!]\n");
   window.answer = false;
   EXPECT_EQ(collection->createDemesFromWorld(), 1);
   EXPECT_EQ(collection->readSampleFile(), 0);

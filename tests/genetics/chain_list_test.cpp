@@ -21,15 +21,12 @@ std::vector<TNodeRef> contents(const TISimpleChain<TNode>& chain) {
   return std::vector<TNodeRef>(chain.begin(), chain.end());
 }
 
-TEST(ChainList, RanksOutsideTheListGiveTheFirstNodeOrNull) {
+TEST(ChainList, RanksCursorAndRemoval) {
   const TISimpleChain<TNode> three = chainOf({7, 8, 9});
-  EXPECT_EQ(three.at(5), 7);  // rank 5 of 3 entries
+  EXPECT_EQ(three.at(5), 7);  // rank 5 of 3 entries: the first node
   EXPECT_EQ(three.at(-1), 7);
   EXPECT_EQ(three.at(2), 9);
   EXPECT_EQ(TISimpleChain<TNode>().at(0), kNoNode);
-}
-
-TEST(ChainList, CursorWalksAndSurvivesRemoval) {
   TISimpleChain<TNode> chain = chainOf({1, 2, 3, 4});
   chain.rewind();
   EXPECT_EQ(chain.current(), 1);

@@ -53,7 +53,7 @@ TEST(CountMapColourTest, ScaleOfCoalescenceAndMrcaCounts) {
   }
 }
 
-TEST(CountMapTest, NoCoalescenceGivesAWhiteWorldOnBlue) {
+TEST(CountMapTest, NoCoalescenceGivesAWhiteWorldOnBlueAndOnlyCellsSetTheMaximum) {
   const TCellGrid grid = smallGrid();
   const TRgbImage image = drawCountMap(grid, std::vector<int>(5, 0), kCoalescenceScale, {});
   ASSERT_EQ(image.width(), 9);
@@ -64,11 +64,7 @@ TEST(CountMapTest, NoCoalescenceGivesAWhiteWorldOnBlue) {
       EXPECT_EQ(image.pixel(x, y), water ? kWaterBlue : kWhite) << x << "," << y;
     }
   }
-}
-
-TEST(CountMapTest, TheLargestCountIsYellowInCoalescenceMapsAndGreenInMrcaMaps) {
-  const TCellGrid grid = smallGrid();
-  // Counts of every slot; only the world's cells take part in the maximum.
+  // Counts of every slot; the last is no cell of the world and takes no part in the maximum.
   const std::vector<int> counts = {2, 0, 8, 1, 4, 99};
   const TRgbImage coalescences = drawCountMap(grid, counts, kCoalescenceScale, {2, false});
   EXPECT_EQ(coalescences.pixel(1, 3), kYellowMaximum);           // cell 2, row 1 column 0

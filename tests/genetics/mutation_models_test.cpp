@@ -60,59 +60,48 @@ TEST(DnaModelTest, TargetsAreWeightedByRateTimesTargetFrequency) {
   }
 }
 
-TEST(MicrosatModelTest, GeometricParameterOneOrBelowTheLimitGivesSingleStepsWithoutADraw) {
-  for (const double g : {1.0, 1e-11, 5.0}) {
-    ScriptedUniform u({0.7});                                 // the direction only
-    EXPECT_EQ(mutateMicrosat(3, g, 0, u), 2) << "g = " << g;  // u >= 0.5 subtracts
-    EXPECT_EQ(u.taken, 1);
-  }
-  ScriptedUniform u({0.2});
-  EXPECT_EQ(mutateMicrosat(3, 1.0, 0, u), 4);
-  // Without geometric parameter: single steps too.
-  ScriptedUniform up({0.5});
-  EXPECT_EQ(mutateMicrosat(0, 0.0, 0, up), 1);  // u >= 0.5 adds one here
-  ScriptedUniform down({0.49});
-  EXPECT_EQ(mutateMicrosat(0, -1.0, 0, down), -1);
-}
-
-TEST(MicrosatModelTest, GeometricNumberOfStepsAndItsDirection) {
-  // g = 0.5, u = 0.1: floor(ln 0.1 / ln 0.5) + 1 = floor(3.32) + 1 = 4 steps.
-  ScriptedUniform down({0.1, 0.9});
-  EXPECT_EQ(mutateMicrosat(0, 0.5, 0, down), -4);
-  ScriptedUniform up({0.1, 0.4});
-  EXPECT_EQ(mutateMicrosat(0, 0.5, 0, up), 4);
-  EXPECT_EQ(geometricStepCount(0.5, 0.6), 1);
-  // u = 0 would be infinitely many steps: saturated.
-  EXPECT_EQ(geometricStepCount(0.5, 0.0), kMaxMicrosatMagnitude);
-}
-
-TEST(MicrosatModelTest, RangeConstraintReflectsAtTheBoundsAndClampsLongJumps) {
-  // r = 10: states -4..5.
+// A step direction draw, then (for a geometric parameter) a step count draw; within a range
+// constraint r (0: none) the states -r/2+1..r/2 reflect at their bounds and clamp long jumps.
+TEST(MicrosatModelTest, StepsDirectionsAndRangeConstraint) {
   struct Case {
     int state;
     double g;
+    int range;
     std::vector<double> draws;
     int expected;
     int taken;
   };
   const std::vector<Case> cases = {
-      {-4, 0.0, {}, -3, 0},          // on the lower bound: up without a draw
-      {5, 0.0, {}, 4, 0},            // on the upper bound: down
-      {0, 0.0, {0.6}, 1, 1},         // inside: u >= 0.5 adds
-      {0, 0.0, {0.4}, -1, 1},        // inside: else subtracts
-      {-4, 0.5, {0.01}, 3, 1},       // 7 steps up from the lower bound
-      {5, 0.5, {0.001}, -4, 1},      // 10 steps down, clamped at -4
-      {4, 0.5, {0.1, 0.7}, 5, 2},    // 4 steps up from 4, clamped at 5
-      {-2, 0.5, {0.1, 0.3}, -4, 2},  // 4 steps down from -2, clamped
+      // g = 1, g below 1e-10, g above 1 and g <= 0: single steps from the direction draw only.
+      {3, 1.0, 0, {0.7}, 2, 1},  // u >= 0.5 subtracts
+      {3, 1e-11, 0, {0.7}, 2, 1},
+      {3, 5.0, 0, {0.7}, 2, 1},
+      {3, 1.0, 0, {0.2}, 4, 1},
+      {0, 0.0, 0, {0.5}, 1, 1},  // without geometric parameter u >= 0.5 adds
+      {0, -1.0, 0, {0.49}, -1, 1},
+      // g = 0.5, u = 0.1: floor(ln 0.1 / ln 0.5) + 1 = 4 steps.
+      {0, 0.5, 0, {0.1, 0.9}, -4, 2},
+      {0, 0.5, 0, {0.1, 0.4}, 4, 2},
+      // r = 10: states -4..5.
+      {-4, 0.0, 10, {}, -3, 0},          // on the lower bound: up without a draw
+      {5, 0.0, 10, {}, 4, 0},            // on the upper bound: down
+      {0, 0.0, 10, {0.6}, 1, 1},         // inside: u >= 0.5 adds
+      {0, 0.0, 10, {0.4}, -1, 1},        // inside: else subtracts
+      {-4, 0.5, 10, {0.01}, 3, 1},       // 7 steps up from the lower bound
+      {5, 0.5, 10, {0.001}, -4, 1},      // 10 steps down, clamped at -4
+      {4, 0.5, 10, {0.1, 0.7}, 5, 2},    // 4 steps up from 4, clamped at 5
+      {-2, 0.5, 10, {0.1, 0.3}, -4, 2},  // 4 steps down from -2, clamped
+      {0, 0.0, 1, {}, 0, 0},             // a window of one state keeps it
   };
   for (const Case& c : cases) {
     ScriptedUniform u(c.draws);
-    EXPECT_EQ(mutateMicrosat(c.state, c.g, 10, u), c.expected) << "from " << c.state;
-    EXPECT_EQ(u.taken, c.taken) << "from " << c.state;
+    EXPECT_EQ(mutateMicrosat(c.state, c.g, c.range, u), c.expected)
+        << "from " << c.state << ", g " << c.g << ", r " << c.range;
+    EXPECT_EQ(u.taken, c.taken) << "from " << c.state << ", g " << c.g << ", r " << c.range;
   }
-  // A window of one state keeps it.
-  ScriptedUniform none({});
-  EXPECT_EQ(mutateMicrosat(0, 0.0, 1, none), 0);
+  EXPECT_EQ(geometricStepCount(0.5, 0.6), 1);
+  // u = 0 would be infinitely many steps: saturated.
+  EXPECT_EQ(geometricStepCount(0.5, 0.0), kMaxMicrosatMagnitude);
 }
 
 }  // namespace

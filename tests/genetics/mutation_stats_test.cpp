@@ -116,12 +116,19 @@ TEST_F(MutationStatisticsTest, MicrosatSquaredDifferencesGrowWithTheTimeToTheCom
 TEST_F(MutationStatisticsTest, SnpBranchIsChosenInProportionToItsLength) {
   sixGenes("SNP 100 0 0.5", 100);
   // Only the two halves of the sample, (0, 1, 4) of length 9 and (2, 3, 5) of length 7, hold
-  // half of it.
+  // half of it: every SNP lies on one of them, the other genes keep state 0.
+  const std::vector<int> halfA = {1, 1, 0, 0, 1, 0}, halfB = {0, 0, 1, 1, 0, 1};
   TMeanEstimate first;
   for (int r = 0; r < 100; ++r) {
-    (void)mutateChromosome(*collection, numLoci, false);
+    EXPECT_EQ(mutateChromosome(*collection, numLoci, false), 0);  // SNPs are not counted
+    EXPECT_EQ(collection->mutation().treeLength(), 0.0);
     int onFirst = 0;
-    for (int i = 0; i < numLoci; ++i) onFirst += state(0, i) == 1;
+    for (int i = 0; i < numLoci; ++i) {
+      std::vector<int> states;
+      for (TNodeRef t = 0; t < kGenes; ++t) states.push_back(state(t, i));
+      ASSERT_TRUE(states == halfA || states == halfB) << "locus " << i;
+      onFirst += state(0, i) == 1;
+    }
     first.add(static_cast<double>(onFirst) / numLoci);
   }
   EXPECT_TRUE(within5SE(first, 9.0 / 16.0));

@@ -98,28 +98,6 @@ TEST_F(MutationTest, AllZeroDnaParametersTurnAGCIntoTAndTIntoG) {
   }
 }
 
-TEST_F(MutationTest, SnpOnABranchHoldingAtLeastTheMinimumFrequency) {
-  fourTips({"SNP 40 0 0.5"});
-  seed(8);
-  EXPECT_EQ(mutateChromosome(*collection, 40, false), 0);  // SNPs are not counted
-  EXPECT_EQ(collection->mutation().treeLength(), 0.0);
-  const std::set<TNodeRef> pairLeft = {0, 1}, pairRight = {2, 3};
-  int leftChosen = 0;
-  for (int i = 0; i < 40; ++i) {
-    const std::set<TNodeRef> d = derived(i);
-    ASSERT_TRUE(d == pairLeft || d == pairRight) << "locus " << i;
-    leftChosen += d == pairLeft;
-    for (TNodeRef t = 0; t < 4; ++t) {
-      if (!d.count(t)) {
-        EXPECT_EQ(state(t, i), 0);
-      }
-    }
-  }
-  // Branches of length 5 (left pair) and 4 (right pair).
-  EXPECT_GT(leftChosen, 0);
-  EXPECT_LT(leftChosen, 40);
-}
-
 TEST_F(MutationTest, SnpThatNoBranchCanCarryIsPlacedAnywhereAndPrintsTwo) {
   fourTips({"SNP 3 0 0.9"});  // only the root holds 90 % of the sample
   seed(2);

@@ -37,42 +37,38 @@ class MutationTreeLinesTest : public testing::HandGenealogyTest {
   }
 };
 
+// Without recombination every locus has the tree (0, 1) at 20, joined by 2 at 50; with it, tip 0
+// splits at 5 after locus 0 and each locus's tree spans the nodes of its own half.
 TEST_F(MutationTreeLinesTest, EveryLocusLineCarriesItsOwnMutations) {
-  startRun({sampleAt("a", 2, 0, 0, 0), sampleAt("b", 1, 0, 0, 2)},
-           "1\n#chromosome 1\n2\nDNA 4 0 0.05 0.25 0.25 0.25 0.25 1 1 1 1 1 1\nSNP 1 0 0.2\n");
-  const TNodeRef a = coalesce(0, 1, 20);
-  coalesce(a, 2, 50);
-  seed(3);
-  const std::vector<std::string> lines = mutateWritingLines(5, false);
-  ASSERT_EQ(lines.size(), 5u);
-  const std::vector<int>& hits = collection->mutation().siteHits();
-  std::vector<int> totals;
-  for (int l = 0; l < 4; ++l) {
-    EXPECT_EQ(lines[l].find("_Loc_" + std::to_string(l) + " = [&U] ("), 35u) << lines[l];
-    totals.push_back(lineTotal(lines[l]));
-    EXPECT_EQ(totals.back(), hits[static_cast<std::size_t>(l)]) << lines[l];
+  for (const bool recombining : {false, true}) {
+    SCOPED_TRACE(recombining);
+    const int dnaLoci = recombining ? 2 : 4;
+    startRun({sampleAt("a", 2, 0, 0, 0), sampleAt("b", 1, 0, 0, 2)},
+             "1\n#chromosome 1\n2\nDNA " + std::to_string(dnaLoci) + (recombining ? " 0.5" : " 0") +
+                 " 0.05 0.25 0.25 0.25 0.25 1 1 1 1 1 1\nSNP 1 0 0.2\n");
+    if (recombining) {
+      const auto halves = recombine(0, 0, 5);
+      const TNodeRef a = coalesce(halves.first, 1, 20);
+      coalesce(a, coalesce(halves.second, 2, 30), 60);
+    } else {
+      coalesce(coalesce(0, 1, 20), 2, 50);
+    }
+    expectValidTree();
+    seed(recombining ? 11 : 3);
+    const std::vector<std::string> lines = mutateWritingLines(dnaLoci + 1, recombining);
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(dnaLoci + 1));
+    const std::vector<int>& hits = collection->mutation().siteHits();
+    std::vector<int> totals;
+    for (int l = 0; l < dnaLoci; ++l) {
+      EXPECT_EQ(lines[l].find("_Loc_" + std::to_string(l) + " = [&U] ("), 35u) << lines[l];
+      totals.push_back(lineTotal(lines[l]));
+      EXPECT_EQ(totals.back(), hits[static_cast<std::size_t>(l)]) << lines[l];
+    }
+    // The loci differ, so a line of another locus would show.
+    if (!recombining) EXPECT_NE(std::vector<int>(totals.size(), totals[0]), totals);
+    // The SNP locus: its one mutation.
+    EXPECT_EQ(lineTotal(lines[dnaLoci]), 1) << lines[dnaLoci];
   }
-  // The loci differ, so a line of another locus would show.
-  EXPECT_NE(std::vector<int>(totals.size(), totals[0]), totals);
-  // The SNP locus: its one mutation.
-  EXPECT_EQ(lineTotal(lines[4]), 1) << lines[4];
-}
-
-TEST_F(MutationTreeLinesTest, RecombiningLociCountTheNodesTheirBranchesSpan) {
-  startRun({sampleAt("a", 2, 0, 0, 0), sampleAt("b", 1, 0, 0, 2)},
-           "1\n#chromosome 1\n2\nDNA 2 0.5 0.05 0.25 0.25 0.25 0.25 1 1 1 1 1 1\nSNP 1 0 0.2\n");
-  const auto halves = recombine(0, 0, 5);
-  const TNodeRef a = coalesce(halves.first, 1, 20);
-  const TNodeRef b = coalesce(halves.second, 2, 30);
-  coalesce(a, b, 60);
-  expectValidTree();
-  seed(11);
-  const std::vector<std::string> lines = mutateWritingLines(3, true);
-  ASSERT_EQ(lines.size(), 3u);
-  const std::vector<int>& hits = collection->mutation().siteHits();
-  EXPECT_EQ(lineTotal(lines[0]), hits[0]) << lines[0];
-  EXPECT_EQ(lineTotal(lines[1]), hits[1]) << lines[1];
-  EXPECT_EQ(lineTotal(lines[2]), 1) << lines[2];
 }
 
 }  // namespace

@@ -27,20 +27,17 @@ class NewickTest : public ::testing::Test {
   TTree tree{log};
 };
 
-TEST_F(NewickTest, TwoTipsOfTwoDemesWithTheirBranchLengths) {
+TEST_F(NewickTest, TipsLabelledByDemeAndTreeLinesNumberedFromOneAndLociFromZero) {
   makeTips(tree, {{3, 0, 0}, {4, 0, 1}}, 1, 100);
   coalesce(tree, 0, 1, 20, 3, 81);
   tree.node(0).numMutations = 3;
   EXPECT_EQ(newick(tree, 0, TBranchLength::Generations), "(1.1:20, 2.2:20);\n");
   EXPECT_EQ(newick(tree, 0, TBranchLength::Mutations), "(1.1:3, 2.2:0);\n");
-}
 
-TEST_F(NewickTest, TreeLinesNumberSimulationsAndChromosomesFromOneAndLociFromZero) {
   makeTips(tree, {{3, 0, 0}, {4, 0, 1}, {4, 0, 1}}, 2, 100);
   const TNodeRef a = coalesce(tree, 1, 2, 2, 4, 99);
   coalesce(tree, a, 0, 7, 4, 94);
-  // Ancient tips count their branch from their own time.
-  tree.node(0).time = 3;
+  tree.node(0).time = 3;  // ancient tips count their branch from their own time
   std::ostringstream out;
   EXPECT_TRUE(writeTreeLine(out, tree, 1, 2, 0, TBranchLength::Generations));
   EXPECT_TRUE(writeTreeLine(out, tree, 1, 2, 1, TBranchLength::Mutations));

@@ -16,20 +16,18 @@ namespace {
 constexpr const char* kNote =
     " (standard deviation computed over simulations, not over chromosomes if more than one)\n";
 
-TEST(TreeFilesTest, OneSimulationClosesWithTheMeansAlone) {
-  TTreeLengthSums sums;
-  sums.add(12.0, 30);  // two chromosomes of one simulation, 4 loci in all
-  sums.add(8.0, 10);
+TEST(TreeFilesTest, ClosingsGiveTheMeanAndFromTwoSimulationsTheDeviation) {
+  // One simulation of two chromosomes, 4 loci in all: the means alone.
+  TTreeLengthSums one;
+  one.add(12.0, 30);
+  one.add(8.0, 10);
   std::ostringstream trueTrees;
   std::ostringstream mutationTrees;
-  writeTrueTreesClosing(trueTrees, sums, 1, 4);
-  writeMutationTreesClosing(mutationTrees, sums, 1);
+  writeTrueTreesClosing(trueTrees, one, 1, 4);
+  writeMutationTreesClosing(mutationTrees, one, 1);
   EXPECT_EQ(trueTrees.str(), "end;\n\nMean length of the trees : 5");
   EXPECT_EQ(mutationTrees.str(), "end;\n\nMean length of the trees : 40");
-}
-
-TEST(TreeFilesTest, SeveralSimulationsAddTheDeviationInScientificForm) {
-  // Three simulations of one chromosome of 2 loci.
+  // Three simulations of one chromosome of 2 loci: the deviation in scientific form.
   TTreeLengthSums sums;
   const double lengths[] = {2.0, 4.0, 9.0};
   const long long mutations[] = {3, 5, 10};

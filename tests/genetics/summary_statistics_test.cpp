@@ -182,14 +182,6 @@ TEST(SummaryStatistics, UndefinedValuesAreNotANumber) {
   EXPECT_TRUE(std::isnan(s.pairs[2].deltaMuSquared));
 }
 
-TEST(SummaryStatistics, TajimaDOfTenGenes) {
-  // n = 10: a1 = 2.8289683, e1 = 0.0190605, e2 = 0.0049489; with S = 16 and pi = 3.888889,
-  // D = (3.888889 - 5.655754) / sqrt(0.304968 + 1.187743) = -1.4461720.
-  EXPECT_NEAR(tajimaD(10, 16, 3.888889), -1.4461719856, 1e-8);
-  EXPECT_TRUE(std::isnan(tajimaD(3, 5, 2.0)));
-  EXPECT_TRUE(std::isnan(tajimaD(10, 0, 0.0)));
-}
-
 // Random rows over few states, so many genes share haplotypes: the identifiers group the genes
 // exactly as a comparison of whole rows does.
 TEST(Haplotypes, IdentifiersGroupEqualRowsOnly) {
