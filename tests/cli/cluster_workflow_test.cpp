@@ -6,8 +6,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "cli/batch_study.h"
 #include "cli/command_fixture.h"
@@ -28,22 +26,17 @@ class ClusterWorkflowTest : public CommandTest {
     dir_.write("priors.txt", "GrowthRate = UNIFORM 0.2 0.6\nMigrationRate = UNIFORM 0.1 0.3\n");
     ASSERT_EQ(run("priors priors.txt --n 4 --seed 2 -o table.tsv").status, 0);
   }
-  // Runs a shell command in the scratch folder; true on exit status 0.
-  bool shell(const std::string& command) {
-    const std::string line = "cd '" + at("").string() + "' && (" + command + ") >>shell.txt 2>&1";
-    return std::system(line.c_str()) == 0;
-  }
   std::string cluster(const std::string& file) {
     return (fs::path(ORVANTIS_SOURCE_DIR) / "examples" / "cluster" / file).string();
   }
 };
 
 TEST_F(ClusterWorkflowTest, SnakemakeRunsTheChunksAndGathersOneTable) {
-  ASSERT_TRUE(shell("snakemake --snakefile '" + cluster("Snakefile") +
-                    "' --directory work --cores 2 --quiet --config table=../table.tsv "
-                    "settings=../study/settings.txt orvantis='" +
-                    ORVANTIS_EXE + "' rows_per_chunk=2"))
-      << dir_.read("shell.txt");
+  const auto r = shell("snakemake --snakefile '" + cluster("Snakefile") +
+                       "' --directory work --cores 2 --quiet --config table=../table.tsv "
+                       "settings=../study/settings.txt orvantis='" +
+                       ORVANTIS_EXE + "' rows_per_chunk=2");
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
   for (const char* chunk : {"chunk_0000", "chunk_0001"}) {
     EXPECT_TRUE(fs::exists(at("work/chunks") / (std::string(chunk) + ".tsv")));
     EXPECT_TRUE(fs::exists(at("work/runs") / chunk / "batch_summary.tsv"));
@@ -65,13 +58,15 @@ TEST_F(ClusterWorkflowTest, SnakemakeRunsTheChunksAndGathersOneTable) {
 
 TEST_F(ClusterWorkflowTest, JobArrayScriptRunsTheChunkOfItsTask) {
   fs::create_directories(at("array"));
-  ASSERT_TRUE(shell("cd array && python3 '" + cluster("split_table.py") +
-                    "' ../table.tsv 3 chunks > count.txt"));
-  EXPECT_EQ(dir_.read("array/count.txt"), "2\n");
+  const auto split =
+      shell("cd array && python3 '" + cluster("split_table.py") + "' ../table.tsv 3 chunks");
+  ASSERT_EQ(split.status, 0) << split.err;
+  EXPECT_EQ(split.out, "2\n");
   EXPECT_EQ(linesOf(dir_.read("array/chunks/chunk_0001.tsv")).size(), 2u);
-  ASSERT_TRUE(shell("cd array && SLURM_ARRAY_TASK_ID=1 ORVANTIS='" + std::string(ORVANTIS_EXE) +
-                    "' bash '" + cluster("slurm_array.sh") + "' ../study/settings.txt"))
-      << dir_.read("shell.txt");
+  const auto task =
+      shell("cd array && SLURM_ARRAY_TASK_ID=1 ORVANTIS='" + std::string(ORVANTIS_EXE) +
+            "' bash '" + cluster("slurm_array.sh") + "' ../study/settings.txt");
+  ASSERT_EQ(task.status, 0) << task.out << task.err;
   const auto summary = linesOf(dir_.read("array/runs/chunk_0001/batch_summary.tsv"));
   ASSERT_EQ(summary.size(), 3u);
   EXPECT_EQ(summary[1].substr(0, 4), "row4");

@@ -7,6 +7,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -31,6 +33,23 @@ inline std::vector<std::string> linesOf(const std::string& text) {
   return lines;
 }
 
+inline bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// Every file under a folder (links followed) by its relative path, with its content.
+inline std::map<std::string, std::string> filesUnder(const fs::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    if (!entry.is_regular_file()) continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    files[fs::relative(entry.path(), folder).generic_string()] = content.str();
+  }
+  return files;
+}
+
 class CommandTest : public ::testing::Test {
  protected:
   CommandTest() { fs::create_directories(at("study")); }
@@ -44,6 +63,12 @@ class CommandTest : public ::testing::Test {
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, dir_.read("out.txt"), dir_.read("err.txt")};
   }
   std::string log() { return dir_.read("orvantis3_beta_win.log"); }
+  // Runs a shell command from the scratch directory, its output and errors read back.
+  RunResult shell(const std::string& command) {
+    const int raw = std::system(
+        ("cd '" + dir_.path("") + "' && (" + command + ") >shell.out 2>shell.err").c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, dir_.read("shell.out"), dir_.read("shell.err")};
+  }
 
   // A copy of the bundled example study in study/, without any earlier outputs.
   void copyExampleStudy() {

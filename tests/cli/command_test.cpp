@@ -14,21 +14,6 @@ namespace fs = std::filesystem;
 using orvantis::testing::CommandTest;
 using orvantis::testing::RunResult;
 
-TEST_F(CommandTest, RunsTheExampleStudyAndWritesItsOutputs) {
-  copyExampleStudy();
-  const RunResult r = run("--seed 42 --set EndTime=120 --every 60 --legend study/settings.txt");
-  ASSERT_EQ(r.status, 0) << r.err << log();
-  EXPECT_NE(log().find("Random generator initialized with lidum=-42\n"), std::string::npos);
-  EXPECT_NE(log().find("Printing demographic report... \n"), std::string::npos);
-  EXPECT_NE(r.out.find("World: 100 x 80 cells, 4684 active\n"), std::string::npos) << r.out;
-  // --set EndTime=120 and --every 60: maps at 0, 60 and 120, and the legends.
-  for (const char* file : {"bmp/density_g60.bmp", "bmp/occupation_g120.bmp", "bmp/legend.bmp",
-                           "ascii/density_g120.asc", "places_output.txt"}) {
-    EXPECT_TRUE(fs::exists(at("study") / file)) << file;
-  }
-  EXPECT_FALSE(fs::exists(at("study/bmp/density_g180.bmp")));
-}
-
 // An unknown model fails its row in the batch tests; a vegetation map cut short fails here.
 TEST_F(CommandTest, FailedConstructionFailsTheRun) {
   copyExampleStudy();

@@ -14,42 +14,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using orvantis::testing::CommandTest;
+using orvantis::testing::filesUnder;
 using orvantis::testing::RunResult;
 using orvantis::testing::withoutDurations;
-
-constexpr const char* kStudy =
-    " --quiet --seed 42 --set EndTime=120 --set ChosenDemographicModel=3 --every 60 "
-    "study/settings.txt";
 
 class DatabaseCommandTest : public CommandTest {
  protected:
   DatabaseCommandTest() { copyExampleStudy(); }
-
-  // Every map, the times of arrival and the genetic outputs the study wrote, by name; then
-  // removed for the next run. The run manifest records the command line and durations, which
-  // differ by design.
-  std::map<std::string, std::string> takeOutputs() {
-    std::map<std::string, std::string> files;
-    for (const char* folder : {"study/ascii", "study/bmp", "study/GeneticsOutput"}) {
-      for (const auto& entry : fs::directory_iterator(at(folder))) {
-        if (entry.path().filename().string().ends_with("_manifest.json")) continue;
-        files[entry.path().filename().string()] =
-            dir_.read(std::string(folder) + "/" + entry.path().filename().string());
-      }
-      fs::remove_all(at(folder));
-    }
-    files["places_output.txt"] = dir_.read("study/places_output.txt");
-    return files;
-  }
-  // The log without durations and without the lines that name the database's storage.
-  std::string comparableLog() {
-    std::string text = withoutDurations(log());
-    for (const char* line : {"\tDemographic database: ", "Demography saved to "}) {
-      const auto at = text.find(line);
-      if (at != std::string::npos) text.erase(at, text.find('\n', at) + 1 - at);
-    }
-    return text;
-  }
 };
 
 // The example study under another model or with a second population: the example's settings
@@ -73,17 +44,13 @@ class SameGeneticsTest : public DatabaseCommandTest,
                dir_.read("study/settings.txt") + "\nNumGeneticSimulations=2\n" + GetParam().lines);
   }
 
-  // The files of study/GeneticsOutput and the log from the start of the genetic simulations,
-  // durations masked; the files are then removed for the next run.
+  // The files of study/GeneticsOutput but the manifest (it records the command line and
+  // durations) and the log from the start of the genetic simulations, durations masked; the files
+  // are then removed for the next run.
   std::map<std::string, std::string> takeGenetics() {
-    std::map<std::string, std::string> files;
-    const fs::path folder = at("study/GeneticsOutput");
-    for (const auto& entry : fs::directory_iterator(folder)) {
-      const std::string name = entry.path().filename().string();
-      if (name.ends_with("_manifest.json")) continue;  // the command line and durations
-      files[name] = dir_.read("study/GeneticsOutput/" + name);
-    }
-    fs::remove_all(folder);
+    auto files = filesUnder(at("study/GeneticsOutput"));
+    std::erase_if(files, [](const auto& file) { return file.first.ends_with("_manifest.json"); });
+    fs::remove_all(at("study/GeneticsOutput"));
     const std::string text = withoutDurations(log());
     const auto start = text.find("Starting Coalescent simulation\n");
     files["log"] = start == std::string::npos ? "no genetic simulations" : text.substr(start);
@@ -114,6 +81,8 @@ TEST_P(SameGeneticsTest, MemoryCompressedAndSavedDemographiesGiveTheSameGenetics
     SCOPED_TRACE(saved);
     const RunResult r = run(std::string("genetics --seed 42 --demography ") + saved + study);
     ASSERT_EQ(r.status, 0) << r.err << log();
+    EXPECT_NE(r.out.find("The settings describe the world of the saved demography.\n"),
+              std::string::npos);
     EXPECT_NE(r.out.find("Random sequence: seed 42, continued from the end of the saved "
                          "demography's simulation\n"),
               std::string::npos)

@@ -14,11 +14,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using orvantis::testing::CommandTest;
+using orvantis::testing::contains;
 using orvantis::testing::RunResult;
-
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 class GeneticsCommandTest : public CommandTest {
  protected:
@@ -33,9 +30,20 @@ class GeneticsCommandTest : public CommandTest {
   }
 };
 
+// The whole example study: its demography with the maps asked for, then its genetics.
 TEST_F(GeneticsCommandTest, TheExampleStudyRunsItsGeneticSimulationsAfterTheDemography) {
-  const RunResult r = run("--seed 12345 --coal-temporal study/settings.txt");
+  const RunResult r = run("--seed 12345 --coal-temporal --every 400 --legend study/settings.txt");
   ASSERT_EQ(r.status, 0) << r.err << log();
+  EXPECT_TRUE(contains(log(), "Random generator initialized with lidum=-12345\n"));
+  EXPECT_TRUE(contains(log(), "Printing demographic report... \n"));
+  EXPECT_TRUE(contains(r.out, "World: 100 x 80 cells, 4684 active\n")) << r.out;
+  for (const char* file : {"bmp/density_g400.bmp", "bmp/occupation_g1000.bmp", "bmp/legend.bmp",
+                           "ascii/density_g800.asc", "places_output.txt"}) {
+    EXPECT_TRUE(fs::exists(at("study") / file)) << file;
+  }
+  EXPECT_FALSE(fs::exists(at("study/bmp/density_g500.bmp")));
+  EXPECT_FALSE(fs::exists(at("study/GeneticsOutput/settings_samples_summary_stats.tsv")))
+      << "statistics only with --summary-stats";
   EXPECT_TRUE(contains(r.out, "create folder GeneticsOutput/ ?\n")) << r.out;
   EXPECT_TRUE(contains(r.out, "Genetic simulations: 10 of 10 completed, 0 failed, in ")) << r.out;
   const std::string directory = (at("study") / "GeneticsOutput").string() + "/";
@@ -127,22 +135,16 @@ TEST_F(GeneticsCommandTest, ExitStatusSaysWhetherTheGeneticStepRan) {
       << half.out;
 }
 
-TEST_F(GeneticsCommandTest, TheGeneticsSubcommandSimulatesOverASavedDemography) {
+TEST_F(GeneticsCommandTest, TheGeneticsSubcommandRefusesWhatItCannotUse) {
   const std::string settings = " --set NumGeneticSimulations=2 --set NexusFile=0";
   ASSERT_EQ(run("--quiet --seed 9 --no-genetics --save-demography saved.demography" + settings +
                 " study/settings.txt")
                 .status,
             0)
       << log();
-  // The same genetics from a saved demography as from memory is shown by the database tests.
-  const RunResult r = run("genetics --quiet --seed 9 --demography saved.demography" + settings +
-                          " study/settings.txt");
-  ASSERT_EQ(r.status, 0) << r.err << log();
-  EXPECT_TRUE(contains(r.out, "The settings describe the world of the saved demography.\n"));
-  EXPECT_TRUE(contains(r.out, "Genetic simulations: 2 of 2 completed, 0 failed, in ")) << r.out;
-
-  // Rows of a saved demography damaged on disk cannot be decoded: the walk stops there and the
-  // series with it.
+  // (Genetics over a saved demography that the settings describe: the database tests.) Rows of
+  // a saved demography damaged on disk cannot be decoded: the walk stops there and the series
+  // with it.
   const std::string bytes = dir_.read("saved.demography");
   std::string damagedBytes = bytes;
   for (std::size_t i = bytes.size() / 2; i < bytes.size() / 2 + 2000; ++i) damagedBytes[i] ^= 0x5a;

@@ -18,15 +18,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using orvantis::testing::CommandTest;
+using orvantis::testing::contains;
+using orvantis::testing::filesUnder;
 using orvantis::testing::RunResult;
 using orvantis::testing::withoutDurations;
 
 constexpr const char* kOutputs = "study/GeneticsOutput";
 constexpr const char* kBase = "study/GeneticsOutput/settings_samples";
-
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 class ReplicatesCommandTest : public CommandTest {
  protected:
@@ -46,12 +44,9 @@ class ReplicatesCommandTest : public CommandTest {
   // Every genetic output by name, the manifest without what differs by design (the command
   // line, the threads, durations), and the log without durations; then removed.
   std::map<std::string, std::string> takeOutputs() {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::directory_iterator(at(kOutputs))) {
-      const std::string name = entry.path().filename().string();
-      files[name] = dir_.read(std::string(kOutputs) + "/" + name);
-      if (name.ends_with("_manifest.json")) files[name] = comparableManifest(files[name]);
-    }
+    auto files = filesUnder(at(kOutputs));
+    auto& manifest = files["settings_samples_manifest.json"];
+    manifest = comparableManifest(manifest);
     files["log"] = withoutDurations(log());
     fs::remove_all(at(kOutputs));
     return files;
@@ -76,26 +71,27 @@ class ReplicatesCommandTest : public CommandTest {
     }
     return value;
   }
-  // Runs a shell command from the scratch directory; its exit status and what it wrote to its
-  // error stream.
-  std::pair<int, std::string> shell(const std::string& command) {
-    const int raw = std::system(
-        ("cd '" + dir_.path("") + "' && " + command + " >shell.out 2>shell.err").c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, dir_.read("shell.err")};
-  }
 };
 
-TEST_F(ReplicatesCommandTest, AnyNumberOfThreadsWritesTheSameFiles) {
+// The same files for any number of threads; the manifest records the run and its replay
+// command writes one simulation's files again.
+TEST_F(ReplicatesCommandTest, AnyNumberOfThreadsWritesTheSameFilesAndOneSimulationReplays) {
   saveDemography();
   const std::string options =
       "--coal-temporal --coal-trees --vcf --set NumGeneticSimulations=8 --threads ";
+  const std::string manifestName = std::string(kBase) + "_manifest.json";
   std::map<std::string, std::string> first;
+  std::string manifest;
   for (const int threads : {1, 2, 8}) {
     const RunResult r = genetics(options + std::to_string(threads));
     ASSERT_EQ(r.status, 0) << r.err << log();
     EXPECT_TRUE(contains(r.out, "Genetic simulations: 8 of 8 completed, 0 failed, in ")) << r.out;
     EXPECT_TRUE(contains(r.out, "(replicates on " + std::to_string(threads) + " threads)"))
         << r.out;
+    if (threads == 2) {
+      EXPECT_TRUE(contains(r.out, "Run manifest: " + at(manifestName).string() + "\n")) << r.out;
+      manifest = dir_.read(manifestName);
+    }
     auto outputs = takeOutputs();
     if (threads == 1) {
       first = std::move(outputs);
@@ -103,8 +99,7 @@ TEST_F(ReplicatesCommandTest, AnyNumberOfThreadsWritesTheSameFiles) {
       for (const char* name :
            {"settings_samples_8.arp", "settings_samples_8.vcf", "settings_samples.coal",
             "settings_samples_true_trees.trees", "settings_samples_results.txt",
-            "settings_samples_CoalTree_8.bmp", "settings_samples_TotMRCADensity.bmp",
-            "settings_samples_manifest.json"}) {
+            "settings_samples_CoalTree_8.bmp", "settings_samples_TotMRCADensity.bmp"}) {
         EXPECT_EQ(first.count(name), 1u) << name;
       }
       continue;
@@ -115,6 +110,35 @@ TEST_F(ReplicatesCommandTest, AnyNumberOfThreadsWritesTheSameFiles) {
     }
   }
 
+  for (const char* part :
+       {"\"program\": \"ORVANTIS 3.0\"", "\"seed\": 12345,", "\"threads\": {\"asked\": 2",
+        "\"simulations\": {\"total\": 8, \"first\": 1, \"last\": 8, \"finished\": 8, "
+        "\"failed\": 0}",
+        "\"status\": \"completed\"", "\"NumGeneticSimulations\": \"8\"",
+        "{\"simulation\": 8, \"stream\": \"", "\"randomNumbers\": \"one stream per simulation\""}) {
+    EXPECT_TRUE(contains(manifest, part)) << part << "\n" << manifest;
+  }
+  // The digests are those of the files' contents, the settings file's included.
+  for (const char* file : {"study/settings.txt", "study/genetics.par", "saved.demography"}) {
+    const RunResult sum = shell(std::string("sha256sum ") + file);
+    ASSERT_EQ(sum.status, 0) << sum.err;
+    EXPECT_TRUE(contains(manifest, "\"sha256\": \"" + sum.out.substr(0, 64) + "\"")) << file << "\n"
+                                                                                     << manifest;
+  }
+  // The replay command, with S the simulation's number, writes that simulation's files again.
+  std::string replay = jsonMember(manifest, "command");
+  const auto s = replay.find("--simulations S ");
+  ASSERT_NE(s, std::string::npos) << replay;
+  replay.replace(s, 16, "--simulations 4 ");
+  const RunResult replayed = shell(replay);
+  ASSERT_EQ(replayed.status, 0) << replayed.err << log();
+  EXPECT_EQ(dir_.read(std::string(kBase) + "_4.arp"), first.at("settings_samples_4.arp"));
+  EXPECT_EQ(dir_.read(std::string(kBase) + "_4.vcf"), first.at("settings_samples_4.vcf"));
+  EXPECT_FALSE(fs::exists(at(std::string(kBase) + "_3.arp")));
+  EXPECT_EQ(dir_.read(std::string(kBase) + "_projects.txt"), "settings_samples_4.arp\n");
+  EXPECT_TRUE(contains(dir_.read(manifestName), "\"first\": 4, \"last\": 4, \"finished\": 1"));
+  fs::remove_all(at(kOutputs));
+
   // Without --threads the simulations draw from the one sequence of the program's generator:
   // other data, and a manifest that says so.
   ASSERT_EQ(genetics("--set NumGeneticSimulations=2").status, 0) << log();
@@ -122,49 +146,6 @@ TEST_F(ReplicatesCommandTest, AnyNumberOfThreadsWritesTheSameFiles) {
   EXPECT_NE(sequence.at("settings_samples_1.arp"), first.at("settings_samples_1.arp"));
   EXPECT_TRUE(contains(sequence.at("settings_samples_manifest.json"),
                        "\"randomNumbers\": \"one sequence\""));
-  EXPECT_TRUE(contains(first.at("settings_samples_manifest.json"),
-                       "\"randomNumbers\": \"one stream per simulation\""));
-}
-
-TEST_F(ReplicatesCommandTest, TheManifestRecordsTheRunAndReplaysOneSimulation) {
-  saveDemography();
-  const RunResult r = genetics("--vcf --set NumGeneticSimulations=5 --threads 2");
-  ASSERT_EQ(r.status, 0) << r.err << log();
-  const std::string manifestName = std::string(kBase) + "_manifest.json";
-  EXPECT_TRUE(contains(r.out, "Run manifest: " + at(manifestName).string() + "\n")) << r.out;
-  const std::string manifest = dir_.read(manifestName);
-  for (const char* part :
-       {"\"program\": \"ORVANTIS 3.0\"", "\"seed\": 12345,", "\"threads\": {\"asked\": 2",
-        "\"simulations\": {\"total\": 5, \"first\": 1, \"last\": 5, \"finished\": 5, "
-        "\"failed\": 0}",
-        "\"status\": \"completed\"", "\"NumGeneticSimulations\": \"5\"",
-        "{\"simulation\": 5, \"stream\": \""}) {
-    EXPECT_TRUE(contains(manifest, part)) << part << "\n" << manifest;
-  }
-  // The digests are those of the files' contents, the settings file's included.
-  for (const char* file : {"study/settings.txt", "study/genetics.par", "saved.demography"}) {
-    const auto [status, err] = shell(std::string("sha256sum ") + file);
-    ASSERT_EQ(status, 0) << err;
-    const std::string digest = dir_.read("shell.out").substr(0, 64);
-    EXPECT_TRUE(contains(manifest, "\"sha256\": \"" + digest + "\"")) << file << "\n" << manifest;
-  }
-
-  // The replay command, with S the simulation's number, writes that simulation's files again.
-  const std::string arp = dir_.read(std::string(kBase) + "_4.arp");
-  const std::string vcf = dir_.read(std::string(kBase) + "_4.vcf");
-  ASSERT_FALSE(arp.empty());
-  std::string replay = jsonMember(manifest, "command");
-  const auto s = replay.find("--simulations S ");
-  ASSERT_NE(s, std::string::npos) << replay;
-  replay.replace(s, 16, "--simulations 4 ");
-  fs::remove_all(at(kOutputs));
-  const auto [status, err] = shell(replay);
-  ASSERT_EQ(status, 0) << err << log();
-  EXPECT_EQ(dir_.read(std::string(kBase) + "_4.arp"), arp);
-  EXPECT_EQ(dir_.read(std::string(kBase) + "_4.vcf"), vcf);
-  EXPECT_FALSE(fs::exists(at(std::string(kBase) + "_3.arp")));
-  EXPECT_EQ(dir_.read(std::string(kBase) + "_projects.txt"), "settings_samples_4.arp\n");
-  EXPECT_TRUE(contains(dir_.read(manifestName), "\"first\": 4, \"last\": 4, \"finished\": 1"));
 }
 
 // The DNA and SNP loci at which a project file's genes differ, counted from its data lines: label,
@@ -218,9 +199,9 @@ TEST_F(ReplicatesCommandTest, BcftoolsReadsEveryVcfFileOfTheStudy) {
       const std::string vcf = std::string(kBase) + "_" + std::to_string(s) + ".vcf";
       ASSERT_TRUE(fs::exists(at(vcf))) << vcf;
       for (const char* command : {"bcftools view ", "bcftools stats "}) {
-        const auto [status, err] = shell(command + vcf);
-        EXPECT_EQ(status, 0) << command << vcf;
-        EXPECT_EQ(err, "") << command << vcf;
+        const RunResult view = shell(command + vcf);
+        EXPECT_EQ(view.status, 0) << command << vcf;
+        EXPECT_EQ(view.err, "") << command << vcf;
       }
       static const std::regex records("\nSN\t0\tnumber of records:\t([0-9]+)\n");
       std::smatch match;

@@ -81,7 +81,6 @@ class TestGenetics : public QObject {
     QVERIFY(w.genetics().simulationCounter->isHidden());
     QVERIFY(w.genetics().drawCoalescences->isEnabled());
     QVERIFY(w.genetics().drawMrca->isEnabled());
-    QVERIFY(w.form->geneticReport().has_value());
     QCOMPARE(w.form->geneticReport()->status, TGeneticRunStatus::Completed);
     QCOMPARE(w.form->geneticReport()->completed, 2);
     QCOMPARE(w.form->pages()->currentIndex(), 2);
@@ -176,13 +175,12 @@ class TestGenetics : public QObject {
     w.genetics().doSimulations->click();
     QCOMPARE(seen, 1);
     QCOMPARE(counter, QString("Simulation 1 of 2"));
-    const QString running = "Do simulations !";
-    QCOMPARE(
-        w.dialogs.shown(),
-        (QStringList{
-            TCommandGuard::kRefusedCaption + ": " + TCommandGuard::refusedText(running, running),
-            TCommandGuard::kRefusedCaption + ": " + TCommandGuard::refusedText("RUN", running),
-            TCommandGuard::kRefusedCaption + ": " + TCommandGuard::refusedText("Close", running)}));
+    QStringList refused;
+    for (const char* command : {"Do simulations !", "RUN", "Close"}) {
+      refused << TCommandGuard::kRefusedCaption + ": " +
+                     TCommandGuard::refusedText(command, "Do simulations !");
+    }
+    QCOMPARE(w.dialogs.shown(), refused);
     const std::string log = w.logText();
     QVERIFY(log.find("Starting Coalescent simulation") ==
             log.rfind("Starting Coalescent simulation"));
@@ -194,14 +192,24 @@ class TestGenetics : public QObject {
     QVERIFY(!w.form->coalescentDisplay().hasBitmap());
   }
 
-  // A run that cannot start says why and leaves the study ready for another attempt.
-  void aMissingSampleFileIsReported() {
+  // Runs that cannot start say why and leave the study ready for another attempt: lineage
+  // bitmaps every 0 generations are refused before anything runs, a missing sample file by the
+  // run.
+  void runsThatCannotStartAreReported() {
     TGeneticStudy g;
     TWindowUnderTest& w = g.w;
+    w.genetics().geneticBitmaps->setChecked(true);
+    w.genetics().bitmapEvery->setText("0");
+    w.genetics().doSimulations->click();
+    QCOMPARE(w.dialogs.shown(),
+             QStringList{"ERROR: genetic simulations: The lineage bitmaps need a number of "
+                         "generations above 0 in \"every\"."});
+    QVERIFY(!w.form->geneticReport().has_value());
+
+    w.genetics().geneticBitmaps->setChecked(false);
     w.genetics().sampleFile->setText("nowhere.sam");
     w.genetics().doSimulations->click();
     QCOMPARE(w.form->geneticReport()->status, TGeneticRunStatus::NotRun);
-    QVERIFY(!w.dialogs.boxes.empty());
     QCOMPARE(w.dialogs.boxes.back().caption, QString("ERROR: genetic simulations not run"));
     QVERIFY(w.dialogs.boxes.back().text.contains("nowhere.sam"));
     QCOMPARE(w.genetics().status->text(), QString("Ready to simulate genetics"));
@@ -213,32 +221,10 @@ class TestGenetics : public QObject {
              QString("nowhere.sam"));
   }
 
-  // Lineage bitmaps every 0 generations are refused before anything runs.
-  void aBitmapStepBelowOneIsRefused() {
-    TGeneticStudy g;
-    TWindowUnderTest& w = g.w;
-    w.genetics().geneticBitmaps->setChecked(true);
-    w.genetics().bitmapEvery->setText("0");
-    w.genetics().doSimulations->click();
-    QCOMPARE(w.dialogs.shown(),
-             QStringList{"ERROR: genetic simulations: The lineage bitmaps need a number of "
-                         "generations above 0 in \"every\"."});
-    QVERIFY(!w.form->geneticReport().has_value());
-    QCOMPARE(w.genetics().status->text(), QString("Ready to simulate genetics"));
-  }
-
-  // The choices of the page reach the genetic options.
+  // The choices of the page reach the genetic options; a refresh rate that is not a number
+  // gives the default, a disabled "Coalecent trees" (two populations) draws no tree.
   void pageChoicesMakeTheGeneticOptions() {
     TWindowUnderTest w;
-    TGeneticOptions o = w.form->geneticOptions();
-    QVERIFY(!o.coalescentTrees && !o.spatialCoalescence && !o.temporalCoalescence);
-    QVERIFY(!o.geneticBitmaps);
-    QCOMPARE(o.geneticBitmapStep, 100);
-    QCOMPARE(o.background, TGeneticBitmapBackground::Occupation);
-    QCOMPARE(o.colours, TGeneticBitmapColours::Colour);
-    QCOMPARE(o.coalescenceZoom, 4);
-    QCOMPARE(o.refreshRate, 10);
-
     const TCoalescentControls& c = w.genetics();
     c.coalescentTrees->setChecked(true);
     c.coalescentSpatial->setChecked(true);
@@ -249,7 +235,7 @@ class TestGenetics : public QObject {
     c.colourGray->setChecked(true);
     c.refreshRate->setText("abc");
     c.zoomFactor->setCurrentText("8");
-    o = w.form->geneticOptions();
+    const TGeneticOptions o = w.form->geneticOptions();
     QVERIFY(o.coalescentTrees && o.spatialCoalescence && o.temporalCoalescence);
     QVERIFY(o.geneticBitmaps);
     QCOMPARE(o.geneticBitmapStep, 25);
@@ -257,7 +243,6 @@ class TestGenetics : public QObject {
     QCOMPARE(o.colours, TGeneticBitmapColours::Gray);
     QCOMPARE(o.coalescenceZoom, 8);
     QCOMPARE(o.refreshRate, kDefaultCoalescenceRefreshRate);
-    // "Coalecent trees" disabled (two populations) draws no tree even when ticked.
     c.coalescentTrees->setEnabled(false);
     QVERIFY(!w.form->geneticOptions().coalescentTrees);
   }

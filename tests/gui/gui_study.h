@@ -52,7 +52,8 @@ class TGuiStudy {
   }
 
   // A world of 4 rows and 5 columns of class 1 (K 100, F 0.5) with water at row 0, column 4; one
-  // source of 50 at row 2, column 2; model 1 over 40 generations; every output key 0.
+  // source of 50 at row 2, column 2; model 1 over 40 generations; every output key 0; `keys` set
+  // ("<none>" removes a key).
   QString writeSmallStudy(const TKeys& keys = {}) {
     write("vegetation.asc",
           "ncols 5\nnrows 4\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value -9999\n"
@@ -62,34 +63,19 @@ class TGuiStudy {
     write("veg2f_g0.txt", "1 0.5 grassland\n");
     write("veg2f.txt", "1\n0 veg2f_g0.txt\n");
     write("sources.txt", "1\nfounders 50 1.5 2.5 0 0 0 0 0 0\n");
-    TKeys all = {{"PresVegetationFile", "vegetation.asc"},
-                 {"Veg2KFile", "veg2k.txt"},
-                 {"Veg2FFile", "veg2f.txt"},
-                 {"FrictionChoice", "0"},
-                 {"PopDensityFile", "sources.txt"},
-                 {"DoublePopulationMode", "0"},
-                 {"ChosenDemographicModel", "1"},
-                 {"GrowthRate", "0.3"},
-                 {"MigrationRate", "0.2"},
-                 {"EndTime", "40"},
-                 {"GenerationTime", "25"},
-                 {"RealBPTime", "-1000"},
-                 {"GenerateOutputMDensityBMP", "0"},
-                 {"GenerateOutputMigrationBMP", "0"},
-                 {"GenerateOutputOccupationBMP", "0"},
-                 {"GenerateOutputMDensityASCII", "0"},
-                 {"GenerateOutputMigrationASCII", "0"},
-                 {"GenerateOutputOccupationASCII", "0"}};
-    for (const auto& [key, value] : keys) all[key] = value;
-    std::string text;
-    for (const auto& [key, value] : all) {
-      if (value != "<none>") text += key + " = " + value + "\n";
-    }
-    write("settings.txt", text);
+    write("settings.txt",
+          "PresVegetationFile = vegetation.asc\nVeg2KFile = veg2k.txt\nVeg2FFile = veg2f.txt\n"
+          "FrictionChoice = 0\nPopDensityFile = sources.txt\nDoublePopulationMode = 0\n"
+          "ChosenDemographicModel = 1\nGrowthRate = 0.3\nMigrationRate = 0.2\nEndTime = 40\n"
+          "GenerationTime = 25\nRealBPTime = -1000\nGenerateOutputMDensityBMP = 0\n"
+          "GenerateOutputMigrationBMP = 0\nGenerateOutputOccupationBMP = 0\n"
+          "GenerateOutputMDensityASCII = 0\nGenerateOutputMigrationASCII = 0\n"
+          "GenerateOutputOccupationASCII = 0\n");
+    editSettings(keys);
     return path("settings.txt");
   }
 
-  // Sets and removes keys of settings.txt.
+  // Sets keys of settings.txt (the value "<none>" removes the key) and removes the `removed` keys.
   void editSettings(const TKeys& keys, const std::vector<std::string>& removed = {}) {
     std::istringstream in(read("settings.txt"));
     std::string out;
@@ -101,7 +87,9 @@ class TGuiStudy {
       }
       out += line + "\n";
     }
-    for (const auto& [key, value] : keys) out += key + " = " + value + "\n";
+    for (const auto& [key, value] : keys) {
+      if (value != "<none>") out += key + " = " + value + "\n";
+    }
     write("settings.txt", out);
   }
 

@@ -31,8 +31,8 @@ class TestSavedDemography : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
-  // Each choice of the list is the storage of the next construction and run; the results do not
-  // depend on it.
+  // Each choice of the list is the storage of the next construction and run (the command's tests
+  // show that the results do not depend on it).
   void storageChoiceReachesTheWorld() {
     const struct {
       const char* item;
@@ -40,7 +40,6 @@ class TestSavedDemography : public QObject {
     } cases[] = {{"memory", TDatabaseStorage::Memory},
                  {"compressed", TDatabaseStorage::Compressed},
                  {"auto", TDatabaseStorage::Auto}};
-    std::vector<int> finalSizes;
     for (const auto& row : cases) {
       TGuiStudy study;
       TWindowUnderTest w;
@@ -51,11 +50,7 @@ class TestSavedDemography : public QObject {
       QCOMPARE(w.form->world().databaseStorage(), row.storage);
       w.demo().run->click();
       QCOMPARE(w.form->lastGeneration(), 40);
-      const int source = w.form->world().cellAt(2, 2)->index;
-      finalSizes.push_back(w.form->world().database().get_N(source, 0, 40));
     }
-    QCOMPARE(finalSizes[1], finalSizes[0]);
-    QCOMPARE(finalSizes[2], finalSizes[0]);
   }
 
   // Saved after RUN and loaded in another window, the demography gives the same genetic data

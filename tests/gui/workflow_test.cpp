@@ -31,7 +31,6 @@ class TestWorkflow : public QObject {
 
     w.demo().buildWorld->click();
     QVERIFY2(w.form->world().isBuilt(), w.logText().c_str());
-    QCOMPARE(w.form->world().numberOfCells(), 4684);
     QCOMPARE(w.form->timeSeriesPage()->rowList()->count(), 80);
     QCOMPARE(w.form->timeSeriesPage()->columnList()->count(), 100);
     QVERIFY(w.demo().run->isEnabled());
@@ -41,7 +40,6 @@ class TestWorkflow : public QObject {
     QVERIFY(!w.genetics().zoomFactor->isEnabled());
     TFormResultViewer* viewer = w.form->resultViewer();
     QVERIFY(viewer != nullptr);
-    QCOMPARE(viewer->windowTitle(), QString("Outputs"));
     QVERIFY(viewer->isVisible());
     QVERIFY(viewer->carryingCapacityButton()->isEnabled());
     QVERIFY(viewer->frictionButton()->isEnabled());
@@ -54,7 +52,6 @@ class TestWorkflow : public QObject {
     QVERIFY(
         log.find("Printing demographic report... \n\tDate of entire colonization, layer 0 : ") !=
         std::string::npos);
-    QVERIFY(log.find("\tMean number of migrants, layer 0 : ") != std::string::npos);
     QCOMPARE(w.form->lastGeneration(), 150);
     QCOMPARE(w.demo().progressBar->value(), w.demo().progressBar->maximum());
     QVERIFY(w.dialogs.boxes.empty());
@@ -66,7 +63,6 @@ class TestWorkflow : public QObject {
       QVERIFY2(QFileInfo::exists(study.path(file)), file);
     }
     QVERIFY(!QFileInfo::exists(study.path("bmp/migration_g0.bmp")));
-    QVERIFY(study.read("places_output.txt").rfind("TIMES OF ARRIVAL\n", 0) == 0);
 
     QVERIFY(w.genetics().doSimulations->isEnabled());
     QCOMPARE(w.genetics().status->text(), QString("Ready to simulate genetics"));
@@ -83,8 +79,18 @@ class TestWorkflow : public QObject {
     QCOMPARE(viewer->displTime()->text(), QString("150"));
     QCOMPARE(viewer->displSimulTime()->text(), QString("3750"));  // 25 x 150
     QCOMPARE(viewer->displRealTime()->text(), QString("0"));      // start -(25 x 150), + 3750
-    QCOMPARE(viewer->mapImage().width(), 400);
-    QCOMPARE(viewer->mapImage().height(), 320);
+    // The window draws the same bitmaps the files hold, pixel for pixel.
+    const QImage file(study.path("bmp/density_g150.bmp"));
+    QCOMPARE(file.width(), viewer->mapImage().width());
+    QCOMPARE(file.height(), viewer->mapImage().height());
+    for (int y = 0; y < file.height(); y += 3) {
+      for (int x = 0; x < file.width(); x += 2) {
+        const QRgb p = file.pixel(x, y);
+        QCOMPARE(viewer->mapImage().pixel(x, y), (TRgbColour{static_cast<std::uint8_t>(qRed(p)),
+                                                             static_cast<std::uint8_t>(qGreen(p)),
+                                                             static_cast<std::uint8_t>(qBlue(p))}));
+      }
+    }
 
     // Ticking the migrants and writing again adds their maps.
     w.demo().bmpMigrants->setChecked(true);
@@ -92,40 +98,12 @@ class TestWorkflow : public QObject {
     QVERIFY(QFileInfo::exists(study.path("bmp/migration_g150.bmp")));
 
     // "Do simulations !": the samples the short demography has not reached are left out after
-    // the question, the others are simulated once.
+    // the question, the others are simulated once (the genetics tests show the rest).
     w.genetics().numSimulations->setText("1");
     w.genetics().doSimulations->click();
     QCOMPARE(w.dialogs.boxes.size(), std::size_t(1));
     QVERIFY(w.dialogs.boxes.front().caption.startsWith("WARNING: Cell(s) not colonised"));
-    QCOMPARE(w.genetics().status->text(), QString("Simulations are over!"));
     QCOMPARE(w.form->geneticReport()->completed, 1);
-    QVERIFY(QFileInfo::exists(study.path("GeneticsOutput/settings_samples_1.arp")));
-    QVERIFY(w.genetics().drawMrca->isEnabled());
-  }
-
-  // The window draws the same bitmaps the files hold: the viewer's density map of a generation
-  // equals the saved density bitmap, pixel for pixel.
-  void viewerMapEqualsTheWrittenBitmap() {
-    TGuiStudy study;
-    TWindowUnderTest w;
-    w.form->openSettingsFile(study.copyExample({{"EndTime", "100"}}));
-    w.demo().buildWorld->click();
-    w.demo().run->click();
-    TFormResultViewer* viewer = w.form->resultViewer();
-    viewer->selectTime()->setValue(50);
-    QCOMPARE(viewer->displTime()->text(), QString("50"));
-    const QImage file(study.path("bmp/density_g50.bmp"));
-    QCOMPARE(file.width(), viewer->mapImage().width());
-    for (int y = 0; y < file.height(); y += 7) {
-      for (int x = 0; x < file.width(); x += 5) {
-        const QRgb p = file.pixel(x, y);
-        const TRgbColour c = viewer->mapImage().pixel(x, y);
-        QCOMPARE(
-            (TRgbColour{static_cast<std::uint8_t>(qRed(p)), static_cast<std::uint8_t>(qGreen(p)),
-                        static_cast<std::uint8_t>(qBlue(p))}),
-            c);
-      }
-    }
   }
 
   // A command pressed while RUN processes its events is refused with a box and does not touch
@@ -146,13 +124,11 @@ class TestWorkflow : public QObject {
     w.demo().run->click();
     QVERIFY(pressed);
     QVERIFY(!w.form->commandRunning());
-    const QString refusedRun =
-        TCommandGuard::kRefusedCaption + ": " + TCommandGuard::refusedText("RUN", "RUN");
-    const QString refusedBuild =
-        TCommandGuard::kRefusedCaption + ": " + TCommandGuard::refusedText("Build World", "RUN");
-    const QString refusedClose =
-        TCommandGuard::kRefusedCaption + ": " + TCommandGuard::refusedText("Close", "RUN");
-    QCOMPARE(w.dialogs.shown(), (QStringList{refusedRun, refusedBuild, refusedClose}));
+    QStringList refused;
+    for (const char* command : {"RUN", "Build World", "Close"}) {
+      refused << TCommandGuard::kRefusedCaption + ": " + TCommandGuard::refusedText(command, "RUN");
+    }
+    QCOMPARE(w.dialogs.shown(), refused);
     const std::string log = w.logText();
     QVERIFY(log.find("Simulating demography ...") == log.rfind("Simulating demography ..."));
     QVERIFY(log.find("Building world ...") == log.rfind("Building world ..."));
