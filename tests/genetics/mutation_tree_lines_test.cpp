@@ -65,7 +65,9 @@ TEST_F(MutationTreeLinesTest, EveryLocusLineCarriesItsOwnMutations) {
       EXPECT_EQ(totals.back(), hits[static_cast<std::size_t>(l)]) << lines[l];
     }
     // The loci differ, so a line of another locus would show.
-    if (!recombining) EXPECT_NE(std::vector<int>(totals.size(), totals[0]), totals);
+    if (!recombining) {
+      EXPECT_NE(std::vector<int>(totals.size(), totals[0]), totals);
+    }
     // The SNP locus: its one mutation.
     EXPECT_EQ(lineTotal(lines[dnaLoci]), 1) << lines[dnaLoci];
   }
