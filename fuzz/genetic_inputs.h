@@ -20,29 +20,11 @@ inline TOverrides geneticOverrides(const std::string& samples, const std::string
           {"TemporalCoalescenceFile", "1"}, {"PropFile", "1"}};
 }
 
-// Whether every number written in the text stays below `bound`: counts of loci, blocks,
-// chromosomes and genes grow a run's memory and time with them, and beyond a few thousand an
-// input only takes longer without reaching other code.
-inline bool numbersBelow(std::string_view text, long bound) {
-  for (std::size_t i = 0; i < text.size();) {
-    if (!std::isdigit(static_cast<unsigned char>(text[i]))) {
-      ++i;
-      continue;
-    }
-    long value = 0;
-    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) {
-      value = value * 10 + (text[i] - '0');
-      if (value >= bound) return false;
-      ++i;
-    }
-  }
-  return true;
-}
-
-// Whether the numbers written in the text add up to less than `bound`. A recombining DNA block
-// costs time and memory in proportion to the square of its loci, and blocks and chromosomes add
-// up: one number's bound lets a file ask for a run of minutes under the sanitizers.
-inline bool numbersAddUpBelow(std::string_view text, long bound) {
+// Whether `accept` holds for every whole number written in the text, each given as its digits
+// are read (so that a long run of digits stops early instead of overflowing) together with the
+// total of the numbers before it.
+template <typename Accept>
+bool everyNumber(std::string_view text, Accept accept) {
   long total = 0;
   for (std::size_t i = 0; i < text.size();) {
     if (!std::isdigit(static_cast<unsigned char>(text[i]))) {
@@ -52,12 +34,26 @@ inline bool numbersAddUpBelow(std::string_view text, long bound) {
     long value = 0;
     while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) {
       value = value * 10 + (text[i] - '0');
-      if (total + value >= bound) return false;
+      if (!accept(value, total)) return false;
       ++i;
     }
     total += value;
   }
   return true;
+}
+
+// Whether every number written in the text stays below `bound`: counts of loci, blocks,
+// chromosomes and genes grow a run's memory and time with them, and beyond a few thousand an
+// input only takes longer without reaching other code.
+inline bool numbersBelow(std::string_view text, long bound) {
+  return everyNumber(text, [bound](long value, long) { return value < bound; });
+}
+
+// Whether the numbers written in the text add up to less than `bound`. A recombining DNA block
+// costs time and memory in proportion to the square of its loci, and blocks and chromosomes add
+// up: one number's bound lets a file ask for a run of minutes under the sanitizers.
+inline bool numbersAddUpBelow(std::string_view text, long bound) {
+  return everyNumber(text, [bound](long value, long total) { return total + value < bound; });
 }
 
 }  // namespace orvantis::fuzz

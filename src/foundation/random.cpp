@@ -75,6 +75,16 @@ TRandom::TRandom(std::ostream& log, std::ostream& out)
 // ---------------------------------------------------------------------------------------------
 // ran3 and its seeding
 
+void TRandom::warmUpTable() {
+  for (int k = 1; k <= 4; k++) {
+    for (int i = 1; i <= 55; i++) {
+      std::int64_t v = static_cast<std::int64_t>(ma_[i]) - ma_[1 + (i + 30) % 55];
+      if (v < MZ) v += MBIG;
+      ma_[i] = static_cast<std::int32_t>(v);
+    }
+  }
+}
+
 void TRandom::fillRan3Table(int& idum) {
   filled_ = true;
   // 64-bit intermediates; stored values wrap to 32 bits as the original's long did.
@@ -89,13 +99,7 @@ void TRandom::fillRan3Table(int& idum) {
     if (mk < MZ) mk += MBIG;
     mj = ma_[ii];
   }
-  for (int k = 1; k <= 4; k++) {
-    for (int i = 1; i <= 55; i++) {
-      std::int64_t v = static_cast<std::int64_t>(ma_[i]) - ma_[1 + (i + 30) % 55];
-      if (v < MZ) v += MBIG;
-      ma_[i] = static_cast<std::int32_t>(v);
-    }
-  }
+  warmUpTable();
   inext_ = 0;
   inextp_ = 31;
   idum = 1;
@@ -539,13 +543,7 @@ void TRandom::seedStream(std::uint64_t key) {
   std::uint64_t state = key;
   ma_[0] = 0;
   for (int i = 1; i <= 55; ++i) ma_[i] = static_cast<std::int32_t>(splitMix64(state) % MBIG);
-  for (int k = 1; k <= 4; k++) {
-    for (int i = 1; i <= 55; i++) {
-      std::int64_t v = static_cast<std::int64_t>(ma_[i]) - ma_[1 + (i + 30) % 55];
-      if (v < MZ) v += MBIG;
-      ma_[i] = static_cast<std::int32_t>(v);
-    }
-  }
+  warmUpTable();
   inext_ = 0;
   inextp_ = 31;
   filled_ = true;

@@ -144,6 +144,8 @@ class TRandom {
   // The table fill of ran3, on a negative idum or the first call; kept out of line so that the
   // per-draw step, called several times per cell and generation, inlines.
   void fillRan3Table(int& idum);
+  // The four mixing passes over the table that follow its filling, from a seed or a stream.
+  void warmUpTable();
   void logStrangeRan3(double value);
   // lnΓ(x+1) and ln x, looked up for small integers (shared, immutable tables).
   double lnGammaOfSuccessor(double x) const;
